@@ -92,7 +92,8 @@ public:
     virtual bool preservesMemberOrder() const { return true; }
 };
 
-// RapidJSON: chosen by measurement (bench/bench_json); the codec every frame goes through.
+// The codec every frame goes through: simdjson parsing with RapidJSON writing, chosen by
+// measurement (bench/bench_json); RapidJSON alone where simdjson is not built in.
 const Codec& defaultCodec();
 const Codec& rapidJsonCodec();
 const Codec& qtJsonCodec();

@@ -169,8 +169,11 @@ const Codec& rapidJsonCodec()
     return codec;
 }
 
+// simdjson reads fastest and RapidJSON writes fastest (bench/bench_json); both keep member order.
 const Codec& defaultCodec()
 {
+    if (const Codec* simd = simdJsonCodec())
+        return *simd;
     return rapidJsonCodec();
 }
 

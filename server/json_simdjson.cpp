@@ -51,8 +51,9 @@ public:
 
     Value parse(const QByteArray& text, const Limits& limits) const override
     {
-        simdjson::dom::parser parser(simdjson::SIMDJSON_MAXSIZE_BYTES);
-        if (parser.allocate(static_cast<size_t>(text.size()), static_cast<size_t>(limits.maxDepth)))
+        // One parser per thread keeps its buffers between frames.
+        thread_local simdjson::dom::parser parser(simdjson::SIMDJSON_MAXSIZE_BYTES);
+        if (parser.allocate(std::max<size_t>(static_cast<size_t>(text.size()), 64), static_cast<size_t>(limits.maxDepth)))
             throw ParseError(QStringLiteral("JSON ayrıştırıcı için bellek ayrılamadı"));
         simdjson::dom::element root;
         const auto err = parser.parse(text.constData(), static_cast<size_t>(text.size())).get(root);

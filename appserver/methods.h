@@ -1,0 +1,12 @@
+#pragma once
+// Registration of the server methods this server offers. Every catalogue method without a
+// handler answers ENotImplemented.
+
+namespace velun::appserver {
+
+class Dispatcher;
+
+void registerLoginMethods(Dispatcher& dispatcher); // BuyukGetir, MobilCariBilgisiGetir, MailGonserCari, MailGonserCariNormal
+void registerAllMethods(Dispatcher& dispatcher);
+
+} // namespace velun::appserver
