@@ -100,6 +100,9 @@ const Codec& qtJsonCodec();
 // simdjson only parses; writing falls back to RapidJSON. nullptr when not built.
 const Codec* simdJsonCodec();
 
+// Two-space indented text for people (velun-call).
+QByteArray writeIndented(const Value& value);
+
 inline Value parse(const QByteArray& text, const Limits& limits = {}) { return defaultCodec().parse(text, limits); }
 inline QByteArray write(const Value& value) { return defaultCodec().write(value); }
 

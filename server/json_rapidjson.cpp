@@ -4,6 +4,7 @@
 #include <rapidjson/error/en.h>
 #include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
+#include <rapidjson/prettywriter.h>
 #include <rapidjson/writer.h>
 
 #include <cmath>
@@ -90,13 +91,15 @@ private:
 using Writer = rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF8<>, rapidjson::UTF8<>,
                                  rapidjson::CrtAllocator, rapidjson::kWriteNanAndInfFlag>;
 
-void writeString(Writer& w, const QString& s)
+template <class W>
+void writeString(W& w, const QString& s)
 {
     const QByteArray u = s.toUtf8();
     w.String(u.constData(), static_cast<rapidjson::SizeType>(u.size()));
 }
 
-void writeValue(Writer& w, const Value& v)
+template <class W>
+void writeValue(W& w, const Value& v)
 {
     switch (v.type()) {
     case Value::Type::Null: w.Null(); break;
@@ -162,6 +165,15 @@ public:
 };
 
 } // namespace
+
+QByteArray writeIndented(const Value& value)
+{
+    rapidjson::StringBuffer buffer;
+    rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+    writer.SetIndent(' ', 2);
+    writeValue(writer, value);
+    return QByteArray(buffer.GetString(), static_cast<qsizetype>(buffer.GetSize()));
+}
 
 const Codec& rapidJsonCodec()
 {

@@ -1,0 +1,10 @@
+#include "appserver/methods.h"
+
+namespace velun::appserver {
+
+void registerAllMethods(Dispatcher& dispatcher)
+{
+    registerLoginMethods(dispatcher);
+}
+
+} // namespace velun::appserver
