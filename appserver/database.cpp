@@ -2,9 +2,7 @@
 
 #include <QHash>
 #include <QThread>
-#include <QSqlDriver>
 #include <QSqlError>
-#include <QSqlRecord>
 
 #include <atomic>
 #include <memory>

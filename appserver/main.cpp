@@ -22,7 +22,11 @@ QString optionValue(const QStringList& args, const QString& name, const QString&
 int serve(const QStringList& args)
 {
     QTextStream err(stderr);
-    const QString dbPath = optionValue(args, QStringLiteral("--db"), QStringLiteral("velun.db"));
+    const QString dbPath = optionValue(args, QStringLiteral("--db"));
+    if (dbPath.isEmpty()) {
+        err << "serve için --db DOSYA gerekli\n\n" << adminUsage();
+        return 2;
+    }
     ServerOptions options;
     options.address = QHostAddress(optionValue(args, QStringLiteral("--listen"), QStringLiteral("127.0.0.1")));
     bool ok = true;

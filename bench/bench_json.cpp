@@ -17,7 +17,9 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
 
     const TableData table = bench::makeStockLikeTable(rows);
-    const json::Value reply = wire::makeReply({{0, wire::table(table)}});
+    std::vector<wire::OrdinalValue> values;
+    values.push_back({0, wire::table(table)});
+    const json::Value reply = wire::makeReply(std::move(values));
     const QByteArray text = json::write(reply);
     const double mb = static_cast<double>(text.size()) / (1024.0 * 1024.0);
     out << "payload: " << rows << " rows x 40 columns, " << QString::number(mb, 'f', 2) << " MiB\n";

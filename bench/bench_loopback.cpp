@@ -78,7 +78,9 @@ int main(int argc, char** argv)
     const double sqliteMs = bench::medianMs(runs, [&] { (void)readAll(database.connection(), source.columns); });
     const TableData once = readAll(database.connection(), source.columns);
     const double encodeMs = bench::medianMs(runs, [&] {
-        (void)json::write(wire::makeReply({{2, wire::table(once)}}));
+        std::vector<wire::OrdinalValue> values;
+        values.push_back({2, wire::table(once)}); // moved, as the dispatcher does
+        (void)json::write(wire::makeReply(std::move(values)));
     });
 
     // The stock search method stands in for any table method: it answers with the bench rows.
