@@ -41,8 +41,8 @@ int main(int argc, char** argv)
 
     json::Value parsed = json::parse(text);
     const double toTableMs = bench::medianMs(runs, [&] {
-        auto values = wire::parseReply(parsed);
-        TableData t = wire::toTable(values.front().value);
+        auto decoded = wire::parseReply(parsed);
+        TableData t = wire::toTable(decoded.front().value);
         if (t.rows.size() != table.rows.size())
             std::abort();
     });

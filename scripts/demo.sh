@@ -22,5 +22,7 @@ cat <<TXT
    Sunucuya ulaşmak için:  $BUILD/server/velun-call --host 127.0.0.1 --port $PORT BuyukGetir text:<makine kimliği>
    Yönetim komutları:      $SERVER --help
    Durdurmak için Ctrl+C.
+== Kayıtlı makineler:
 TXT
+"$SERVER" machine list --db "$DB" || true
 exec "$SERVER" serve --db "$DB" --listen 127.0.0.1 --port "$PORT"
