@@ -1,13 +1,26 @@
-#include "app/placeholderwindow.h"
+// velun-b2b: the ordering client.
+#include "app/tform1.h"
+#include "app/velunapplication.h"
+#include "app/velunstyle.h"
+#include "platform/identity.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    const QString host = qEnvironmentVariable("VELUN_SERVER_HOST", QStringLiteral("127.0.0.1"));
-    const auto port = static_cast<quint16>(qEnvironmentVariable("VELUN_SERVER_PORT", QStringLiteral("9090")).toUInt());
-    velun::PlaceholderWindow window(host, port);
-    window.show();
-    return QApplication::exec();
+    // The identifier the server knows this machine by (the demo script registers it).
+    if (argc > 1 && std::strcmp(argv[1], "--machine-id") == 0) {
+        QCoreApplication core(argc, argv);
+        std::puts(velun::MachineId().toUtf8().constData());
+        return 0;
+    }
+    velun::VelunApplication app(argc, argv);
+    velun::ApplyVelunStyle(app);
+    velun::TForm1 form;
+    form.FormCreate(); // logs in; every failed login has ended the process here
+    form.showMaximized();
+    return velun::VelunApplication::exec();
 }
