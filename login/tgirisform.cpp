@@ -154,7 +154,7 @@ bool Tgirisform::eventFilter(QObject* watched, QEvent* event)
 bool Tgirisform::adiKeyDown()
 {
     if (adi->text().trimmed().isEmpty()) {
-        QApplication::beep();
+        PlaySystemSound(SystemSound::Hand);
         ShowStandardWarning(QStringLiteral("Lütfen kullanıcı adını giriniz !"));
         adi->selectAll();
         adi->setFocus();
@@ -168,7 +168,7 @@ bool Tgirisform::adiKeyDown()
 bool Tgirisform::sifreKeyDown()
 {
     if (sifre->text().trimmed().isEmpty()) {
-        QApplication::beep();
+        PlaySystemSound(SystemSound::Hand);
         ShowStandardWarning(QStringLiteral("Lütfen kullanıcı şifresini giriniz !"));
         sifre->selectAll();
         sifre->setFocus();

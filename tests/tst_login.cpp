@@ -233,6 +233,49 @@ private slots:
         QVERIFY(ends.codes.isEmpty());
     }
 
+    // A null answer and a server error are failed logins, like an unreachable server.
+    void serverFaultsFailTheLogin_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::newRow("null login record") << 0;
+        QTest::newRow("server error") << 1;
+        QTest::newRow("dropped connection") << 2;
+    }
+    void serverFaultsFailTheLogin()
+    {
+        QFETCH(int, fault);
+        Dialogs dialogs;
+        Ends ends;
+        auto form = openLogin(u"TEST-MACHINE-0001"_qs);
+        auto& faults = m_server->faults();
+        (fault == 0 ? faults.nullNextRecord : fault == 1 ? faults.errorNextCall : faults.dropNextRequest) = true;
+        login(*form, u"DEMO"_qs, u"1234"_qs);
+        QCOMPARE(dialogs.texts, QStringList{u"Bağlantı Kurulamadı !"_qs});
+        QVERIFY(form->result() != QDialog::Accepted);
+        QVERIFY(form->Button1->isEnabled());
+        QVERIFY(!QFile::exists(iniPath()));
+        // The next attempt goes through.
+        dialogs.texts.clear();
+        QTest::mouseClick(form->Button1, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->connecting(), 10000);
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QVERIFY(ends.codes.isEmpty());
+    }
+
+    void unreadableSettingsFileIsIgnored()
+    {
+        // A folder where the file should be: nothing to read, the save fails quietly, the login goes on.
+        QDir().mkpath(iniPath());
+        Dialogs dialogs;
+        auto form = openLogin(u"TEST-MACHINE-0001"_qs);
+        QVERIFY(form->benihatirla->isChecked());
+        QVERIFY(form->adi->text().isEmpty());
+        login(*form, u"DEMO"_qs, u"1234"_qs);
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QVERIFY(dialogs.texts.isEmpty());
+        QDir(iniPath()).removeRecursively();
+    }
+
     void cancelEndsTheProcess()
     {
         Ends ends;
