@@ -1,5 +1,7 @@
 #include "app/utils.h"
 
+#include "platform/hook.h"
+
 #include "server/backgroundtask.h"
 #ifdef Q_OS_WIN
 #include "platform/identity.h"
@@ -28,9 +30,8 @@
 namespace velun {
 namespace {
 
-QMutex g_hookMutex;
-MessageDialogHook g_dialogHook;
-SystemSoundHook g_soundHook;
+platform::Hook<MessageDialogHook> g_dialogHook;
+platform::Hook<SystemSoundHook> g_soundHook;
 
 constexpr int kMessageFontPointSize = 15;
 
@@ -118,11 +119,7 @@ std::optional<TMsgDlgBtn> escapeButtonOf(const TMsgDlgButtons& buttons)
 
 std::optional<TMsgDlgBtn> askHook(const MessageDialogRequest& request)
 {
-    MessageDialogHook hook;
-    {
-        QMutexLocker lock(&g_hookMutex);
-        hook = g_dialogHook;
-    }
+    const MessageDialogHook hook = g_dialogHook.get();
     if (!hook)
         return std::nullopt;
     return hook(request);
@@ -287,19 +284,12 @@ void ShowStandardWarning(const QString& text)
 
 MessageDialogHook setMessageDialogHook(MessageDialogHook hook)
 {
-    QMutexLocker lock(&g_hookMutex);
-    std::swap(g_dialogHook, hook);
-    return hook;
+    return g_dialogHook.exchange(std::move(hook));
 }
 
 void PlaySystemSound(SystemSound sound)
 {
-    SystemSoundHook hook;
-    {
-        QMutexLocker lock(&g_hookMutex);
-        hook = g_soundHook;
-    }
-    if (hook)
+    if (const SystemSoundHook hook = g_soundHook.get())
         return hook(sound);
     static const QString player = QStandardPaths::findExecutable(QStringLiteral("canberra-gtk-play"));
     if (!player.isEmpty() && QGuiApplication::platformName() != u"offscreen"
@@ -310,9 +300,7 @@ void PlaySystemSound(SystemSound sound)
 
 SystemSoundHook setSystemSoundHook(SystemSoundHook hook)
 {
-    QMutexLocker lock(&g_hookMutex);
-    std::swap(g_soundHook, hook);
-    return hook;
+    return g_soundHook.exchange(std::move(hook));
 }
 
 namespace {

@@ -1,24 +1,18 @@
 #include "platform/processend.h"
 
-#include <QMutex>
+#include "platform/hook.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace velun::platform {
 namespace {
-QMutex g_mutex;
-EndProcessHook g_hook;
+Hook<EndProcessHook> g_hook;
 } // namespace
 
 void EndProcess(int exitCode)
 {
-    EndProcessHook hook;
-    {
-        QMutexLocker lock(&g_mutex);
-        hook = g_hook;
-    }
-    if (hook)
+    if (const EndProcessHook hook = g_hook.get())
         return hook(exitCode);
     std::fflush(nullptr);
     std::_Exit(exitCode);
@@ -26,9 +20,7 @@ void EndProcess(int exitCode)
 
 EndProcessHook setEndProcessHook(EndProcessHook hook)
 {
-    QMutexLocker lock(&g_mutex);
-    std::swap(g_hook, hook);
-    return hook;
+    return g_hook.exchange(std::move(hook));
 }
 
 } // namespace velun::platform

@@ -13,7 +13,8 @@ PACKAGES=(
   sqlite3 fonts-dejavu-core
 )
 if [[ "${1:-}" == "--tests" ]]; then
-  PACKAGES+=(xvfb xauth)
+  # Independent readers for the spreadsheet export tests.
+  PACKAGES+=(xvfb xauth python3 python3-xlrd libreoffice-calc-nogui)
 fi
 
 missing=()

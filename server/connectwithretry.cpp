@@ -1,10 +1,9 @@
 #include "server/connectwithretry.h"
 
+#include "platform/hook.h"
 #include "platform/pause.h"
 #include "server/connection.h"
 #include "server/errors.h"
-
-#include <QMutex>
 
 #include <chrono>
 #include <cstdio>
@@ -12,17 +11,11 @@
 namespace velun {
 namespace {
 
-QMutex g_reporterMutex;
-ConnectionFailureReporter g_reporter;
+platform::Hook<ConnectionFailureReporter> g_reporter;
 
 void reportFailure(const QString& message)
 {
-    ConnectionFailureReporter reporter;
-    {
-        QMutexLocker lock(&g_reporterMutex);
-        reporter = g_reporter;
-    }
-    if (reporter)
+    if (const ConnectionFailureReporter reporter = g_reporter.get())
         reporter(message);
     else
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
@@ -32,9 +25,7 @@ void reportFailure(const QString& message)
 
 ConnectionFailureReporter setConnectionFailureReporter(ConnectionFailureReporter reporter)
 {
-    QMutexLocker lock(&g_reporterMutex);
-    std::swap(g_reporter, reporter);
-    return reporter;
+    return g_reporter.exchange(std::move(reporter));
 }
 
 bool ConnectWithRetry(ServerConnection& connection, int showMessage)
