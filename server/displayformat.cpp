@@ -142,4 +142,19 @@ QString FormatNumberPlain(double value, const QLocale& locale)
     return text;
 }
 
+double RoundMoney2(double value, const QLocale& locale)
+{
+    QString text = FormatFloat(QStringLiteral("#,###,##.00"), value, locale);
+    text.remove(locale.groupSeparator());
+    // "#" before the point writes no leading zero: ",50" and "-,50" read back as 0.5 and -0.5.
+    const QString decimal = locale.decimalPoint();
+    if (text.startsWith(decimal))
+        text.prepend(QLatin1Char('0'));
+    else if (text.startsWith(QLatin1Char('-') + decimal))
+        text.insert(1, QLatin1Char('0'));
+    bool ok = false;
+    const double back = locale.toDouble(text, &ok);
+    return ok ? back : 0.0;
+}
+
 } // namespace velun

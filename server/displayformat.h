@@ -17,4 +17,9 @@ QString FormatFloat(const QString& pattern, double value, const QLocale& locale 
 // The general form used when a number column has no pattern: up to 15 significant digits, no grouping.
 QString FormatNumberPlain(double value, const QLocale& locale = QLocale::system());
 
+// The client's two-decimal rounding of money it computes itself: the value written with
+// "#,###,##.00" under the locale, every thousands separator removed, read back. The result is the
+// value rounded to two decimals, a half away from zero (2.675 → 2.68, -0.005 → -0.01).
+double RoundMoney2(double value, const QLocale& locale = QLocale::system());
+
 } // namespace velun

@@ -62,6 +62,8 @@ private slots:
     void hasRowsAndAnyRowSelected();
     void formatFloat_data();
     void formatFloat();
+    void roundMoney2_data();
+    void roundMoney2();
     void floatDisplayFormatOnlyOnDoubleColumns();
     void readerCopyReplacesColumnsAndRows();
     void readerCopyOfEmptyTableKeepsColumns();
@@ -295,6 +297,29 @@ void TstDataset::formatFloat_data()
     QTest::newRow("optional decimals") << QStringLiteral("0.##") << 5.0 << c << QStringLiteral("5");
     QTest::newRow("optional decimals kept") << QStringLiteral("0.##") << 5.129 << c << QStringLiteral("5.13");
     QTest::newRow("no decimals") << QStringLiteral("#,##0") << 1234567.5 << c << QStringLiteral("1,234,568");
+}
+
+void TstDataset::roundMoney2_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("rounded");
+    QTest::newRow("half up") << 2.675 << 2.68;
+    QTest::newRow("half away from zero below") << -2.675 << -2.68;
+    QTest::newRow("below half") << 1.004 << 1.0;
+    QTest::newRow("no leading digit") << 0.5 << 0.5;
+    QTest::newRow("negative without leading digit") << -0.005 << -0.01;
+    QTest::newRow("thousands") << 1234567.891 << 1234567.89;
+    QTest::newRow("zero") << 0.0 << 0.0;
+    QTest::newRow("exact") << 19.99 << 19.99;
+}
+
+void TstDataset::roundMoney2()
+{
+    QFETCH(double, value);
+    QFETCH(double, rounded);
+    // The same under Turkish and English separators.
+    for (const QLocale& locale : {QLocale(QLocale::Turkish, QLocale::Turkey), QLocale(QLocale::English, QLocale::UnitedStates)})
+        QCOMPARE(RoundMoney2(value, locale), rounded);
 }
 
 void TstDataset::formatFloat()
