@@ -6,6 +6,8 @@
 #include "app/uppercaseedit.h"
 #include "app/utils.h"
 #include "app/velunstyle.h"
+#include "catalogue/stoklistesi.h"
+#include "catalogue/tsepet.h"
 #include "login/tgirisform.h"
 #include "login/tkullanicikayit.h"
 #include "platform/identity.h"
@@ -160,6 +162,9 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     column->addWidget(buildNewsLine());
     setCentralWidget(central);
     buildMenu();
+    stokListesi = new TStokListesi(*this);
+    sepetSekmesi = new TSepet(*this);
+    stokListesi->reloadBasket = [this] { sepetSekmesi->ReloadBasket(); };
 
     araedit->setFocus();
 }

@@ -26,6 +26,8 @@ namespace velun {
 
 class BusyIndicator;
 class TForm1;
+class TStokListesi;
+class TSepet;
 
 // What a worker of a start-up task works with: copies taken on the user-interface thread when
 // the task started, so the worker never reads the window's own record or connection.
@@ -100,6 +102,11 @@ public:
     MemDataset kampstok;
     MemDataset duyurular;
     MemDataset dosyatable;
+
+    // The catalogue tab's search and grid.
+    TStokListesi* stokListesi = nullptr;
+    // The basket tab.
+    TSepet* sepetSekmesi = nullptr;
 
     // Header.
     QLabel* kullanicilbl = nullptr;

@@ -2,6 +2,7 @@
 
 #include "appserver/database.h"
 #include "appserver/demoassets.h"
+#include "appserver/searchindex.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -301,7 +302,10 @@ public:
         refuseFilledStore();
         loadReferenceData();
         loadPeople();
+        // One index build at the end is much cheaper than keeping it current row by row.
+        search::suspendIndex(m_db);
         loadCatalogue();
+        search::rebuildIndex(m_db);
         loadOrdersAndAccounts();
         loadBaskets();
         loadNotices();

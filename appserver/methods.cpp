@@ -5,6 +5,8 @@ namespace velun::appserver {
 void registerAllMethods(Dispatcher& dispatcher)
 {
     registerLoginMethods(dispatcher);
+    registerCatalogueMethods(dispatcher);
+    registerBasketMethods(dispatcher);
 }
 
 } // namespace velun::appserver

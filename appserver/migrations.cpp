@@ -512,8 +512,115 @@ CREATE TABLE IF NOT EXISTS giden_mailler (
 CREATE INDEX IF NOT EXISTS giden_mailler_durum ON giden_mailler(DURUM, SIRANO);
 )SQL";
 
+const char16_t kSchemaV2[] = uR"SQL(
+-- Catalogue search. Every searchable text of an item is folded the same way: Turkish and ASCII letters to
+-- plain upper case (İ, i, ı and I all become I), blanks, dashes, dots, slashes and the like dropped, so
+-- "0 986 494 ABC", "0986-494-abc" and "0986494ABC" read alike. The fields are joined with "|", which the
+-- folded search words never contain, so a word never matches across two fields.
+-- Two steps, letters then punctuation, to keep each expression within what SQLite's parser nests.
+CREATE VIEW IF NOT EXISTS stok_arama_metni AS
+SELECT f.STOKNO,
+       replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(f.METIN
+           , ' ', ''), '-', ''), '.', ''), '/', ''), '(', ''), ')', ''), ',', ''), '_', ''), '+', ''), '"', '')
+           , '*', ''), ':', ''), ';', ''), '\', ''), '#', ''), '!', ''), '?', ''), '=', ''), '''', ''), char(9), '') AS METIN
+FROM (SELECT s.STOKNO,
+             upper(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace((s.BARKOD || '|' || s.FINISHKOD || '|' || s.PKOD || '|' || s.DPKOD || '|' || s.URETICIKODU || '|' ||
+                   s.ADI || '|' || s.DIGERADI || '|' || s.MARKA || '|' || s.MODEL || '|' || s.OZELKOD || '|' ||
+                   COALESCE((SELECT group_concat(o.OEMNO, '|') FROM stok_oem o WHERE o.STOKNO = s.STOKNO), ''))
+                 , 'ı', 'I'), 'İ', 'I'), 'ş', 'S'), 'Ş', 'S'), 'ğ', 'G'), 'Ğ', 'G'), 'ü', 'U'), 'Ü', 'U'), 'ö', 'O')
+                 , 'Ö', 'O'), 'ç', 'C'), 'Ç', 'C'), 'â', 'A'), 'Â', 'A'), 'î', 'I'), 'Î', 'I'), 'û', 'U'), 'Û', 'U')) AS METIN
+      FROM stoklar s) f;
+
+-- Every code of an item (barcode, codes, producer code, OEM numbers), folded as above.
+CREATE VIEW IF NOT EXISTS stok_kodlari AS
+SELECT f.STOKNO,
+       replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(f.KOD
+           , ' ', ''), '-', ''), '.', ''), '/', ''), '(', ''), ')', ''), ',', ''), '_', ''), '+', ''), '"', '')
+           , '*', ''), ':', ''), ';', ''), '\', ''), '#', ''), '!', ''), '?', ''), '=', ''), '''', ''), char(9), '') AS KOD
+FROM (SELECT k.STOKNO,
+             upper(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(replace(k.KOD
+                 , 'ı', 'I'), 'İ', 'I'), 'ş', 'S'), 'Ş', 'S'), 'ğ', 'G'), 'Ğ', 'G'), 'ü', 'U'), 'Ü', 'U'), 'ö', 'O')
+                 , 'Ö', 'O'), 'ç', 'C'), 'Ç', 'C'), 'â', 'A'), 'Â', 'A'), 'î', 'I'), 'Î', 'I'), 'û', 'U'), 'Û', 'U')) AS KOD
+      FROM (SELECT STOKNO, BARKOD AS KOD FROM stoklar
+            UNION ALL SELECT STOKNO, FINISHKOD FROM stoklar
+            UNION ALL SELECT STOKNO, PKOD FROM stoklar
+            UNION ALL SELECT STOKNO, DPKOD FROM stoklar
+            UNION ALL SELECT STOKNO, URETICIKODU FROM stoklar
+            UNION ALL SELECT o.STOKNO, o.OEMNO FROM stok_oem o JOIN stoklar s ON s.STOKNO = o.STOKNO) k) f;
+
+-- Substring search over the folded text (rowid = STOKNO). Trigram queries need words of 3 characters.
+CREATE VIRTUAL TABLE IF NOT EXISTS stok_arama USING fts5(METIN, tokenize = 'trigram');
+
+-- Folded codes for exact hits and for the prefix lookup of words shorter than 3 characters.
+CREATE TABLE IF NOT EXISTS stok_kod (
+    KOD    TEXT NOT NULL,
+    STOKNO INTEGER NOT NULL,
+    PRIMARY KEY (KOD, STOKNO)
+) WITHOUT ROWID;
+CREATE INDEX IF NOT EXISTS stok_kod_stok ON stok_kod(STOKNO);
+
+-- A row here suspends the triggers below while a bulk load runs; the loader rebuilds the index at its end.
+CREATE TABLE IF NOT EXISTS stok_arama_askida (
+    ASKIDA INTEGER PRIMARY KEY CHECK (ASKIDA = 1)
+);
+
+-- Inserting a stock number here brings its search rows up to date (nothing is stored in the view).
+CREATE VIEW IF NOT EXISTS stok_arama_yenile AS SELECT 0 AS STOKNO WHERE 0;
+CREATE TRIGGER IF NOT EXISTS stok_arama_yenile_ekle INSTEAD OF INSERT ON stok_arama_yenile
+BEGIN
+    DELETE FROM stok_arama WHERE rowid = NEW.STOKNO;
+    INSERT INTO stok_arama(rowid, METIN) SELECT STOKNO, METIN FROM stok_arama_metni WHERE STOKNO = NEW.STOKNO;
+    DELETE FROM stok_kod WHERE STOKNO = NEW.STOKNO;
+    INSERT OR IGNORE INTO stok_kod(KOD, STOKNO)
+        SELECT KOD, STOKNO FROM stok_kodlari WHERE STOKNO = NEW.STOKNO AND KOD <> '';
+END;
+
+CREATE TRIGGER IF NOT EXISTS stoklar_arama_ekle AFTER INSERT ON stoklar
+WHEN NOT EXISTS (SELECT 1 FROM stok_arama_askida)
+BEGIN
+    INSERT INTO stok_arama_yenile(STOKNO) VALUES (NEW.STOKNO);
+END;
+CREATE TRIGGER IF NOT EXISTS stoklar_arama_degistir
+AFTER UPDATE OF STOKNO, BARKOD, FINISHKOD, PKOD, DPKOD, URETICIKODU, ADI, DIGERADI, MARKA, MODEL, OZELKOD ON stoklar
+WHEN NOT EXISTS (SELECT 1 FROM stok_arama_askida)
+BEGIN
+    INSERT INTO stok_arama_yenile(STOKNO) VALUES (OLD.STOKNO);
+    INSERT INTO stok_arama_yenile(STOKNO) SELECT NEW.STOKNO WHERE NEW.STOKNO <> OLD.STOKNO;
+END;
+CREATE TRIGGER IF NOT EXISTS stoklar_arama_sil AFTER DELETE ON stoklar
+WHEN NOT EXISTS (SELECT 1 FROM stok_arama_askida)
+BEGIN
+    INSERT INTO stok_arama_yenile(STOKNO) VALUES (OLD.STOKNO);
+END;
+CREATE TRIGGER IF NOT EXISTS stok_oem_arama_ekle AFTER INSERT ON stok_oem
+WHEN NOT EXISTS (SELECT 1 FROM stok_arama_askida)
+BEGIN
+    INSERT INTO stok_arama_yenile(STOKNO) VALUES (NEW.STOKNO);
+END;
+CREATE TRIGGER IF NOT EXISTS stok_oem_arama_degistir AFTER UPDATE ON stok_oem
+WHEN NOT EXISTS (SELECT 1 FROM stok_arama_askida)
+BEGIN
+    INSERT INTO stok_arama_yenile(STOKNO) VALUES (OLD.STOKNO);
+    INSERT INTO stok_arama_yenile(STOKNO) SELECT NEW.STOKNO WHERE NEW.STOKNO <> OLD.STOKNO;
+END;
+CREATE TRIGGER IF NOT EXISTS stok_oem_arama_sil AFTER DELETE ON stok_oem
+WHEN NOT EXISTS (SELECT 1 FROM stok_arama_askida)
+BEGIN
+    INSERT INTO stok_arama_yenile(STOKNO) VALUES (OLD.STOKNO);
+END;
+
+-- The new-item and campaign lists read only their few items.
+CREATE INDEX IF NOT EXISTS stoklar_yeni ON stoklar(STOKNO) WHERE YENI = 1 AND AKTIF = 1;
+CREATE INDEX IF NOT EXISTS stoklar_kampanyali ON stoklar(STOKNO) WHERE KAMPANYALI = 1 AND AKTIF = 1;
+
+-- The items already in the store.
+INSERT INTO stok_arama(rowid, METIN) SELECT STOKNO, METIN FROM stok_arama_metni;
+INSERT OR IGNORE INTO stok_kod(KOD, STOKNO) SELECT KOD, STOKNO FROM stok_kodlari WHERE KOD <> '';
+)SQL";
+
 const Migration kMigrations[] = {
     {1, kSchemaV1},
+    {2, kSchemaV2},
 };
 
 QStringList statementsOf(const char16_t* sql)
@@ -526,7 +633,9 @@ QStringList statementsOf(const char16_t* sql)
             continue;
         current += line;
         current += u'\n';
-        if (trimmed.endsWith(u';')) {
+        // A trigger's body holds statements of its own; the trigger ends at its "END;".
+        const bool inTrigger = current.trimmed().startsWith(u"CREATE TRIGGER", Qt::CaseInsensitive);
+        if (inTrigger ? trimmed.compare(u"END;", Qt::CaseInsensitive) == 0 : trimmed.endsWith(u';')) {
             statements.append(current.trimmed());
             current.clear();
         }

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -82,6 +83,7 @@ class TestLogin : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_config;
     std::unique_ptr<test::TestServer> m_server;
     ServerConnection m_bagc;
     TSonucBilgisi m_sbilgi;
@@ -111,7 +113,8 @@ class TestLogin : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
+        // A configuration folder of this test's own: other test programs run at the same time.
+        qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
         platform::setPauseFunction([](std::chrono::milliseconds) {});
         m_server = std::make_unique<test::TestServer>();
         qputenv("VELUN_SERVER_HOST", "127.0.0.1");
