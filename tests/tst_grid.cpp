@@ -110,6 +110,7 @@ private slots:
     void incrementalSearchSkipsExcludedColumn();
 
     void loadBracketsHideTheFillAndResetOnce();
+    void columnStatesAndWidthsSurviveAReloadWithNewColumns();
     void doubleClickGivesSourceRow();
     void singleCellFocusNamesTheField();
     void buttonCellReportsItsRow();
@@ -553,6 +554,33 @@ void TestGrid::loadBracketsHideTheFillAndResetOnce()
     QVERIFY(grid.view()->updatesEnabled());
     QCOMPARE(grid.rowCount(), 301);
     QCOMPARE(grid.footerText(u"KOD"), QStringLiteral("301"));
+}
+
+// A load replaces the dataset's columns (the server's table); the grid's hidden columns stay hidden
+// and the widths the layout set stay.
+void TestGrid::columnStatesAndWidthsSurviveAReloadWithNewColumns()
+{
+    MemDataset data;
+    fillBasket(data);
+    VelunGrid grid;
+    grid.setColumns(basketColumns());
+    grid.setDataset(&data);
+    grid.setColumnVisible(u"MIKTAR", false);
+    grid.setColumnWidth(u"ADI", 333);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+
+    grid.beginLoad();
+    {
+        ControlsDisabled quiet(data);
+        data.setColumns({{QStringLiteral("ADI"), FieldType::Text}, {QStringLiteral("KOD"), FieldType::Text},
+                         {QStringLiteral("EKSTRA"), FieldType::Text}, {QStringLiteral("DURUM"), FieldType::Int32}});
+        data.appendRow({QStringLiteral("ad"), QStringLiteral("K1"), QStringLiteral("x"), 1});
+    }
+    grid.endLoad();
+    QCOMPARE(grid.visibleColumns(), (QStringList{u"KOD"_qs, u"ADI"_qs, u"NETTUTAR"_qs}));
+    QVERIFY(grid.view()->isColumnHidden(grid.columnIndex(u"DURUM")));
+    QCOMPARE(grid.columnWidth(u"ADI"), 333);
 }
 
 void TestGrid::doubleClickGivesSourceRow()
