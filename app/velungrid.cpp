@@ -323,7 +323,6 @@ VelunGrid::VelunGrid(QWidget* parent)
     });
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { emit focusedRowChanged(current.isValid() ? sourceRowAt(current.row()) : -1); });
-    connect(m_proxy, &QAbstractItemModel::modelReset, this, &VelunGrid::reapplyHiddenSections);
     connect(m_proxy, &QAbstractItemModel::modelReset, this, &VelunGrid::updateFooter);
     connect(m_proxy, &QAbstractItemModel::layoutChanged, this, &VelunGrid::updateFooter);
     connect(m_proxy, &QAbstractItemModel::rowsInserted, this, &VelunGrid::updateFooter);
@@ -336,7 +335,8 @@ VelunGrid::VelunGrid(QWidget* parent)
     connect(m_view->horizontalScrollBar(), &QScrollBar::valueChanged, m_footer, qOverload<>(&QWidget::update));
     connect(m_header, &QHeaderView::sectionResized, this, [this](int logical, int, int size) {
         const auto i = static_cast<size_t>(logical);
-        if (i < m_columns.size() && !m_header->isSectionHidden(logical) && size < m_columns[i].minWidth)
+        // Size 0 is the section being hidden: resizing it then would leave its length in the layout.
+        if (i < m_columns.size() && size > 0 && !m_header->isSectionHidden(logical) && size < m_columns[i].minWidth)
             m_header->resizeSection(logical, m_columns[i].minWidth);
     });
     m_view->viewport()->installEventFilter(this);
@@ -366,26 +366,10 @@ void VelunGrid::setColumns(std::vector<GridColumn> columns)
     updateFooter();
 }
 
-void VelunGrid::setSectionHidden(int index, bool hidden)
-{
-    if (m_hidden.size() < m_columns.size())
-        m_hidden.resize(m_columns.size(), false);
-    m_hidden[static_cast<size_t>(index)] = hidden;
-    m_header->setSectionHidden(index, hidden);
-}
-
-void VelunGrid::reapplyHiddenSections()
-{
-    // A header rebuilds its sections when the model resets; the grid's visibility is ours to keep.
-    for (size_t i = 0; i < m_hidden.size() && static_cast<int>(i) < m_header->count(); ++i)
-        if (m_header->isSectionHidden(static_cast<int>(i)) != m_hidden[i])
-            m_header->setSectionHidden(static_cast<int>(i), m_hidden[i]);
-}
-
 void VelunGrid::applyColumn(int index)
 {
     const GridColumn& c = m_columns[static_cast<size_t>(index)];
-    setSectionHidden(index, c.state == ColumnState::Offered || c.state == ColumnState::NeverOffered);
+    m_header->setSectionHidden(index, c.state == ColumnState::Offered || c.state == ColumnState::NeverOffered);
     m_header->setSectionResizeMode(index, c.fixedWidth ? QHeaderView::Fixed : QHeaderView::Interactive);
     const int width = c.width > 0 ? c.width : m_header->defaultSectionSize();
     m_header->resizeSection(index, std::max(width, c.minWidth));
@@ -418,7 +402,7 @@ void VelunGrid::setColumnState(QStringView key, ColumnState state)
     if (i < 0)
         return;
     m_columns[static_cast<size_t>(i)].state = state;
-    setSectionHidden(i, state == ColumnState::Offered || state == ColumnState::NeverOffered);
+    m_header->setSectionHidden(i, state == ColumnState::Offered || state == ColumnState::NeverOffered);
     m_footer->update();
 }
 
@@ -433,7 +417,7 @@ void VelunGrid::setColumnVisible(QStringView key, bool visible)
     const int i = columnIndex(key);
     if (i < 0)
         return;
-    setSectionHidden(i, !visible);
+    m_header->setSectionHidden(i, !visible);
     if (visible && m_header->sectionSize(i) < m_columns[static_cast<size_t>(i)].minWidth)
         m_header->resizeSection(i, m_columns[static_cast<size_t>(i)].minWidth);
     m_footer->update();
@@ -716,7 +700,6 @@ void VelunGrid::endLoad()
         return;
     m_loading = false;
     m_model->setDataset(m_dataset); // the reset recomputes the footer
-    reapplyHiddenSections();
     m_view->setUpdatesEnabled(true);
 }
 

@@ -127,8 +127,6 @@ private:
     friend class GridHeader;
     friend class GridDelegate;
     void applyColumn(int index);
-    void setSectionHidden(int index, bool hidden);
-    void reapplyHiddenSections();
     void updateFooter();
     void layoutFooter();
     void applyAutoWidth();
@@ -136,7 +134,6 @@ private:
     QModelIndex sourceIndex(const QModelIndex& viewIndex) const;
 
     std::vector<GridColumn> m_columns;
-    std::vector<bool> m_hidden; // the visibility the grid keeps, by column
     std::vector<FooterSummary> m_summaries;
     QPointer<MemDataset> m_dataset;
     DatasetModel* m_model;

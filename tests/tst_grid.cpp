@@ -111,6 +111,7 @@ private slots:
 
     void loadBracketsHideTheFillAndResetOnce();
     void columnStatesAndWidthsSurviveAReloadWithNewColumns();
+    void hiddenColumnWithMinimumWidthTakesNoRoom();
     void doubleClickGivesSourceRow();
     void singleCellFocusNamesTheField();
     void buttonCellReportsItsRow();
@@ -581,6 +582,29 @@ void TestGrid::columnStatesAndWidthsSurviveAReloadWithNewColumns()
     QCOMPARE(grid.visibleColumns(), (QStringList{u"KOD"_qs, u"ADI"_qs, u"NETTUTAR"_qs}));
     QVERIFY(grid.view()->isColumnHidden(grid.columnIndex(u"DURUM")));
     QCOMPARE(grid.columnWidth(u"ADI"), 333);
+}
+
+// A hidden column with a minimum width takes no room: the next column starts where the last shown one ends.
+void TestGrid::hiddenColumnWithMinimumWidthTakesNoRoom()
+{
+    MemDataset data;
+    fillBasket(data);
+    std::vector<GridColumn> columns = basketColumns();
+    columns[1].state = ColumnState::NeverOffered;
+    columns[1].minWidth = 404;
+    columns[1].width = 404;
+    columns[1].fixedWidth = true;
+    VelunGrid grid;
+    grid.setColumns(columns);
+    grid.setDataset(&data);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    const QHeaderView* header = grid.view()->horizontalHeader();
+    QCOMPARE(header->sectionViewportPosition(grid.columnIndex(u"MIKTAR")), grid.columnWidth(u"KOD"));
+    grid.setColumnVisible(u"ADI", true);
+    QCOMPARE(grid.columnWidth(u"ADI"), 404);
+    grid.setColumnVisible(u"ADI", false);
+    QCOMPARE(header->sectionViewportPosition(grid.columnIndex(u"MIKTAR")), grid.columnWidth(u"KOD"));
 }
 
 void TestGrid::doubleClickGivesSourceRow()
