@@ -22,11 +22,6 @@
 namespace velun {
 namespace {
 
-struct CloseOnExit
-{
-    ServerConnection& c;
-    ~CloseOnExit() { c.close(); }
-};
 
 void warn(const QString& text)
 {
@@ -95,7 +90,7 @@ void TSiparisFormu::LoadDeliveryAndCargo()
     std::unique_ptr<ServerConnection> clone = m_form.bagc.clone();
     if (!ConnectWithRetry(*clone, 1))
         return;
-    CloseOnExit closer{*clone};
+    CloseOnExit closer(*clone);
     auto fill = [](QGroupBox* box, QButtonGroup* group, TableReader reader) {
         while (reader.next()) {
             auto* b = new QRadioButton(reader.value(1).toString(), box);
@@ -129,7 +124,7 @@ void TSiparisFormu::boxkargoClick()
     if (!ConnectWithRetry(m_form.bagc, 1))
         return;
     {
-        CloseOnExit closer{m_form.bagc};
+        CloseOnExit closer(m_form.bagc);
         TServerMethods1Client proxy(m_form.bagc.dbxConnection());
         TableReader firms = proxy.KargolarVer(kind);
         CopyReaderToDataset(firms, m_form.kargo);
@@ -198,7 +193,7 @@ void TSiparisFormu::Button1Click()
     const TSonucBilgisi copy = m_form.sbilgi;
     bool saved = false;
     if (ConnectWithRetry(m_form.bagc, 1)) {
-        CloseOnExit closer{m_form.bagc};
+        CloseOnExit closer(m_form.bagc);
         TServerMethods1Client proxy(m_form.bagc.dbxConnection());
         saved = proxy.SiparisKaydet(copy, copy.CARINO(), teslimId, kindId, aciklamagir->toPlainText(), copy.Sirano(), firm);
     }

@@ -30,11 +30,6 @@
 namespace velun {
 namespace {
 
-struct CloseOnExit
-{
-    ServerConnection& c;
-    ~CloseOnExit() { c.close(); }
-};
 
 GridColumn col(const char16_t* field, const char16_t* caption, int weight, ColumnState state)
 {
@@ -295,7 +290,7 @@ void TSepet::ReloadBasket()
     if (!ConnectWithRetry(*clone, 1))
         return;
     {
-        CloseOnExit closer{*clone};
+        CloseOnExit closer(*clone);
         TServerMethods1Client proxy(clone->dbxConnection());
         AssignDataPacket(proxy.SepetVerVelun(m_form.sbilgi.CARINO()), m_form.sepet);
         SetFloatDisplayFormat(m_form.sepet);
@@ -322,7 +317,7 @@ void TSepet::updateMark(int sirano, int mark)
     std::unique_ptr<ServerConnection> clone = m_form.bagc.clone();
     if (!ConnectWithRetry(*clone, 1))
         return;
-    CloseOnExit closer{*clone};
+    CloseOnExit closer(*clone);
     try {
         TServerMethods1Client proxy(clone->dbxConnection());
         proxy.SepetSecimGuncelle(sirano, mark);
@@ -391,7 +386,7 @@ void TSepet::SatrSil1Click()
     if (!ConnectWithRetry(m_form.bagc, 1))
         return;
     {
-        CloseOnExit closer{m_form.bagc};
+        CloseOnExit closer(m_form.bagc);
         TServerMethods1Client proxy(m_form.bagc.dbxConnection());
         proxy.SepetSatirSil(m_form.sbilgi, sirano,
                             cxGrid2->displayText(row, u"BARKOD") + QStringLiteral("-") + cxGrid2->displayText(row, u"STOKADI"));
@@ -410,7 +405,7 @@ void TSepet::HepsiniSil1Click()
     if (!ConnectWithRetry(m_form.bagc, 1))
         return;
     {
-        CloseOnExit closer{m_form.bagc};
+        CloseOnExit closer(m_form.bagc);
         TServerMethods1Client proxy(m_form.bagc.dbxConnection());
         proxy.SepetHepsiniSil(m_form.sbilgi);
         ShowMessageDialog(QStringLiteral("Sepet Silindi !"), TMsgDlgType::mtInformation, {TMsgDlgBtn::mbOK},

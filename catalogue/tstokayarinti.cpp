@@ -71,12 +71,6 @@ QVariant valueOf(const MemDataset& d, int row, QStringView field)
     return c < 0 ? QVariant() : d.value(row, c);
 }
 
-// Closes the main connection however the step ends.
-struct CloseOnExit
-{
-    ServerConnection& c;
-    ~CloseOnExit() { c.close(); }
-};
 
 } // namespace
 
@@ -296,7 +290,7 @@ void Tstokayarinti::loadPicture(ServerConnection& connection, int stokno)
 {
     if (!ConnectWithRetry(connection, 1))
         return;
-    CloseOnExit closer{connection};
+    CloseOnExit closer(connection);
     try {
         TServerMethods1Client proxy(connection.dbxConnection());
         qint64 boy = 0;
@@ -320,6 +314,22 @@ namespace {
 double sentQuantity(double q)
 {
     return std::clamp(std::round(q), 1.0, 10000.0);
+}
+
+// What an accepted dialog sends: the quantity, the unit price and the discount rate.
+struct AcceptedLine
+{
+    double miktar = 0;
+    double fiyat = 0;
+    double indirim = 0;
+};
+
+AcceptedLine acceptedLine(const Tstokayarinti& d)
+{
+    const std::optional<double> q = d.quantity();
+    if (!q)
+        throw VelunError(QStringLiteral("'%1' geçerli bir miktar değil").arg(d.adet->text()));
+    return {sentQuantity(*q), d.moneyValue(d.birimfiyat), d.moneyValue(d.indoran)};
 }
 
 void prepare(Tstokayarinti& d, const BasketContext& ctx, const MemDataset& source, int row, bool basketLine, int stokno)
@@ -347,20 +357,16 @@ void Tstokayarinti::AddCommand(const BasketContext& ctx, MemDataset& source, Qua
     d.setBoxes(PrefillQuantityBoxes(kind, source, row, QLocale()));
     if (d.exec() != QDialog::Accepted)
         return;
-    const std::optional<double> q = d.quantity();
-    if (!q)
-        throw VelunError(QStringLiteral("'%1' geçerli bir miktar değil").arg(d.adet->text()));
-    const double fiyat = d.moneyValue(d.birimfiyat);
-    const double indirim = d.moneyValue(d.indoran);
+    const AcceptedLine line = acceptedLine(d); // before any server call
     const TSonucBilgisi bilgi = *ctx.sbilgi;
     if (!ConnectWithRetry(*ctx.bagc, 1))
         return;
-    CloseOnExit closer{*ctx.bagc};
+    CloseOnExit closer(*ctx.bagc);
     TServerMethods1Client proxy(ctx.bagc->dbxConnection());
     const qint32 result = proxy.SepetEkle(
         bilgi, bilgi.CARINO(), valueOf(source, row, u"STOK_STOKNO").toInt(), valueOf(source, row, u"BARKOD").toString(),
-        valueOf(source, row, u"ADI").toString(), sentQuantity(*q), std::trunc(valueOf(source, row, u"KDV").toDouble()),
-        fiyat, indirim, bilgi.Sirano(), valueOf(source, row, u"K").toInt());
+        valueOf(source, row, u"ADI").toString(), line.miktar, std::trunc(valueOf(source, row, u"KDV").toDouble()),
+        line.fiyat, line.indirim, bilgi.Sirano(), valueOf(source, row, u"K").toInt());
     if (result == 1 && ctx.reloadBasket)
         ctx.reloadBasket();
 }
@@ -376,18 +382,15 @@ void Tstokayarinti::ChangeCommand(const BasketContext& ctx, MemDataset& sepet, i
     d.adet->setValue(static_cast<int>(std::clamp(valueOf(sepet, row, u"MIKTAR").toDouble(), 1.0, 10000.0)));
     if (d.exec() != QDialog::Accepted)
         return;
-    const std::optional<double> q = d.quantity();
-    if (!q)
-        throw VelunError(QStringLiteral("'%1' geçerli bir miktar değil").arg(d.adet->text()));
-    const double fiyat = d.moneyValue(d.birimfiyat);
-    const double indirim = d.moneyValue(d.indoran);
+    const AcceptedLine line = acceptedLine(d); // before any server call
     const TSonucBilgisi bilgi = *ctx.sbilgi;
     if (ConnectWithRetry(*ctx.bagc, 1)) {
-        CloseOnExit closer{*ctx.bagc};
+        CloseOnExit closer(*ctx.bagc);
         TServerMethods1Client proxy(ctx.bagc->dbxConnection());
         proxy.SepetGuncelle(bilgi, bilgi.CARINO(), 0, valueOf(sepet, row, u"BARKOD").toString(),
-                            valueOf(sepet, row, u"STOKADI").toString(), sentQuantity(*q),
-                            std::trunc(valueOf(sepet, row, u"KDV").toDouble()), fiyat, indirim, bilgi.Sirano(), sirano);
+                            valueOf(sepet, row, u"STOKADI").toString(), line.miktar,
+                            std::trunc(valueOf(sepet, row, u"KDV").toDouble()), line.fiyat, line.indirim, bilgi.Sirano(),
+                            sirano);
     }
     if (ctx.reloadBasket)
         ctx.reloadBasket();

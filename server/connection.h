@@ -118,4 +118,17 @@ private:
     std::unique_ptr<DBXConnection> m_link;
 };
 
+// Closes a connection when a call frame ends, however it ends.
+class CloseOnExit
+{
+public:
+    explicit CloseOnExit(ServerConnection& connection) : m_connection(connection) {}
+    ~CloseOnExit() { m_connection.close(); }
+    CloseOnExit(const CloseOnExit&) = delete;
+    CloseOnExit& operator=(const CloseOnExit&) = delete;
+
+private:
+    ServerConnection& m_connection;
+};
+
 } // namespace velun

@@ -6,10 +6,12 @@
 #include "server/baglantiu.h"
 #include "server/connection.h"
 #include "server/dataset.h"
+#include "server/servermethods1client.h"
 #include "tests/support/guitest.h"
 #include "tests/support/testserver.h"
 
 #include <QLineEdit>
+#include <QSqlQuery>
 #include <QSpinBox>
 #include <QTest>
 
@@ -29,8 +31,117 @@ class TestQuantityDialog : public QObject
         d.setBoxes(b);
     }
 
+    std::unique_ptr<test::TestServer> m_server;
+    ServerConnection m_bagc;
+    TSonucBilgisi m_sbilgi;
+
+    BasketContext context(int& reloads)
+    {
+        BasketContext c;
+        c.bagc = &m_bagc;
+        c.sbilgi = &m_sbilgi;
+        c.reloadBasket = [&reloads] { ++reloads; };
+        return c;
+    }
+    // The basket line of a stock number as the server now holds it.
+    std::optional<double> basketQuantity(int stokno)
+    {
+        QSqlDatabase db = m_server->database().connection();
+        QSqlQuery q(db);
+        q.prepare(u"SELECT MIKTAR FROM sepet WHERE CARINO = ? AND STOKNO = ?"_qs);
+        q.addBindValue(m_sbilgi.CARINO());
+        q.addBindValue(stokno);
+        q.exec();
+        if (!q.next())
+            return std::nullopt;
+        return q.value(0).toDouble();
+    }
+
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey)); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
+        platform::setPauseFunction([](std::chrono::milliseconds) {});
+        m_server = std::make_unique<test::TestServer>();
+        m_bagc.Params.setValue(connparam::HostName, u"127.0.0.1"_qs);
+        m_bagc.Params.setValue(connparam::Port, QString::number(m_server->port()));
+        m_bagc.open();
+        m_sbilgi.Kopyala(TServerMethods1Client(m_bagc.dbxConnection()).BuyukGetir(u"TEST-MACHINE-0001"_qs).value());
+        m_bagc.close();
+    }
+    void cleanupTestCase()
+    {
+        platform::setPauseFunction({});
+        m_server.reset();
+    }
+
+    // A dealer finds a part, adds 3, then changes the line to 5: the server holds 5.
+    void addThreeThenChangeToFive()
+    {
+        m_bagc.open();
+        TableReader reader = TServerMethods1Client(m_bagc.dbxConnection()).VelunStokAra(u"FREN"_qs, m_sbilgi);
+        m_bagc.close();
+        MemDataset stok;
+        CopyReaderToDataset(reader, stok);
+        SetFloatDisplayFormat(stok);
+        // A part the demo basket does not hold yet.
+        int stokno = 0;
+        for (stok.first(); !stok.eof(); stok.next()) {
+            const int candidate = stok.fieldByName(u"STOK_STOKNO").toInt();
+            if (!basketQuantity(candidate)) {
+                stokno = candidate;
+                break;
+            }
+        }
+        QVERIFY(stokno > 0);
+        int reloads = 0;
+        test::onNextModal([](QWidget* w) {
+            auto* d = qobject_cast<Tstokayarinti*>(w);
+            QVERIFY(d);
+            d->adet->setValue(3);
+            d->accept();
+        });
+        Tstokayarinti::AddCommand(context(reloads), stok, QuantitySource::StockList, stokno);
+        QCOMPARE(reloads, 1);
+        QCOMPARE(basketQuantity(stokno), std::optional<double>(3));
+
+        MemDataset sepet;
+        m_bagc.open();
+        AssignDataPacket(TServerMethods1Client(m_bagc.dbxConnection()).SepetVerVelun(m_sbilgi.CARINO()), sepet);
+        m_bagc.close();
+        QVERIFY(sepet.locate(u"STOKNO"_qs, stokno));
+        const int sirano = sepet.fieldByName(u"SIRANO").toInt();
+        int shownQuantity = 0;
+        test::onNextModal([&](QWidget* w) {
+            auto* d = qobject_cast<Tstokayarinti*>(w);
+            QVERIFY(d);
+            shownQuantity = d->adet->value();
+            d->adet->setValue(5);
+            d->accept();
+        });
+        Tstokayarinti::ChangeCommand(context(reloads), sepet, sirano);
+        QCOMPARE(shownQuantity, 3); // the dialog opened with the line's quantity
+        QCOMPARE(reloads, 2);
+        QCOMPARE(basketQuantity(stokno), std::optional<double>(5));
+    }
+
+    void cancelSendsNothing()
+    {
+        m_bagc.open();
+        TableReader reader = TServerMethods1Client(m_bagc.dbxConnection()).VelunStokAra(u"FILTRE"_qs, m_sbilgi);
+        m_bagc.close();
+        MemDataset stok;
+        CopyReaderToDataset(reader, stok);
+        QVERIFY(stok.RecordCount() > 0);
+        stok.first();
+        const int stokno = stok.fieldByName(u"STOK_STOKNO").toInt();
+        const std::optional<double> before = basketQuantity(stokno);
+        int reloads = 0;
+        test::onNextModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+        Tstokayarinti::AddCommand(context(reloads), stok, QuantitySource::StockList, stokno);
+        QCOMPARE(reloads, 0);
+        QCOMPARE(basketQuantity(stokno), before);
+    }
 
     void quantityChangeRecomputes()
     {
