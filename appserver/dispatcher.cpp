@@ -24,16 +24,16 @@ QString describeKind(ParamKind k)
 
 } // namespace
 
-void checkParams(const MethodSpec& spec, const json::Array& params)
+void checkParams(const MethodSignature& signature, const json::Array& params)
 {
-    const int expected = spec.inputCount();
+    const int expected = signature.inputCount();
     if (static_cast<int>(params.size()) != expected)
         throw ParameterError(QStringLiteral("%1 %2 parametre bekliyor, %3 geldi")
-                                 .arg(spec.name)
+                                 .arg(signature.name)
                                  .arg(expected)
                                  .arg(params.size()));
     int i = 0;
-    for (const ParamSpec& p : spec.params) {
+    for (const ParamSignature& p : signature.params) {
         if (p.out)
             continue;
         const json::Value& v = params[static_cast<size_t>(i)];
@@ -55,7 +55,7 @@ void checkParams(const MethodSpec& spec, const json::Array& params)
             }
         } catch (const VelunError& e) {
             throw ParameterError(QStringLiteral("%1: %2. parametre (%3, %4): %5")
-                                     .arg(spec.name)
+                                     .arg(signature.name)
                                      .arg(i)
                                      .arg(p.name, describeKind(p.kind), e.message()));
         }
@@ -66,7 +66,7 @@ void checkParams(const MethodSpec& spec, const json::Array& params)
 const json::Value& Args::at(int ordinal) const
 {
     if (ordinal < 0 || ordinal >= static_cast<int>(m_params.size()))
-        throw ParameterError(QStringLiteral("%1: %2. parametre yok").arg(m_spec.name).arg(ordinal));
+        throw ParameterError(QStringLiteral("%1: %2. parametre yok").arg(m_signature.name).arg(ordinal));
     return m_params[static_cast<size_t>(ordinal)];
 }
 
@@ -87,17 +87,17 @@ std::optional<TSonucBilgisi> Args::login(int ordinal) const
 
 void Reply::out(const QString& name, json::Value tagged)
 {
-    for (size_t i = 0; i < m_spec.params.size(); ++i)
-        if (m_spec.params[i].out && m_spec.params[i].name == name) {
+    for (size_t i = 0; i < m_signature.params.size(); ++i)
+        if (m_signature.params[i].out && m_signature.params[i].name == name) {
             m_values.push_back(wire::OrdinalValue{static_cast<int>(i), std::move(tagged)});
             return;
         }
-    throw VelunError(QStringLiteral("%1 için çıkış parametresi %2 yok").arg(m_spec.name, name));
+    throw VelunError(QStringLiteral("%1 için çıkış parametresi %2 yok").arg(m_signature.name, name));
 }
 
 void Reply::result(json::Value tagged)
 {
-    m_values.push_back(wire::OrdinalValue{m_spec.resultOrdinal(), std::move(tagged)});
+    m_values.push_back(wire::OrdinalValue{m_signature.resultOrdinal(), std::move(tagged)});
 }
 
 void Dispatcher::add(const QString& method, Handler handler)
@@ -109,15 +109,15 @@ void Dispatcher::add(const QString& method, Handler handler)
 namespace {
 
 // Test faults that alter a successful reply before it is framed.
-void applyValueFaults(FaultPlan& faults, const MethodSpec& spec, std::vector<wire::OrdinalValue>& values)
+void applyValueFaults(FaultPlan& faults, const MethodSignature& signature, std::vector<wire::OrdinalValue>& values)
 {
     for (wire::OrdinalValue& ov : values) {
-        if (ov.ordinal != spec.resultOrdinal())
+        if (ov.ordinal != signature.resultOrdinal())
             continue;
-        if (spec.result == ParamKind::Record || spec.result == ParamKind::LoginRecord) {
+        if (signature.result == ParamKind::Record || signature.result == ParamKind::LoginRecord) {
             if (faults.nullNextRecord.exchange(false))
                 ov.value = wire::record(json::Value());
-        } else if (spec.result == ParamKind::Stream) {
+        } else if (signature.result == ParamKind::Stream) {
             if (faults.shortNextStream.exchange(false)) {
                 QByteArray bytes = wire::toStream(ov.value);
                 bytes.chop(1);
@@ -125,7 +125,7 @@ void applyValueFaults(FaultPlan& faults, const MethodSpec& spec, std::vector<wir
             }
         }
         if (faults.wrongKindNextReply.exchange(false))
-            ov.value = spec.result == ParamKind::Text ? wire::int32(1) : wire::text(QStringLiteral("yanlış tür"));
+            ov.value = signature.result == ParamKind::Text ? wire::int32(1) : wire::text(QStringLiteral("yanlış tür"));
     }
 }
 
@@ -135,11 +135,11 @@ json::Value Dispatcher::handleValue(const QByteArray& payload)
 {
     try {
         wire::Request request = wire::parseRequest(json::parse(payload));
-        const MethodSpec* spec = findMethod(request.method);
-        if (!spec)
+        const MethodSignature* signature = findMethod(request.method);
+        if (!signature)
             return wire::makeErrorReply(QStringLiteral("EUnknownMethod"),
                                         QStringLiteral("Bilinmeyen sunucu yöntemi: %1").arg(request.method));
-        checkParams(*spec, request.params);
+        checkParams(*signature, request.params);
         if (m_faults.errorNextCall.exchange(false))
             throw BusinessError(QStringLiteral("Sınama için üretilmiş sunucu hatası"));
         const auto it = m_handlers.constFind(request.method);
@@ -147,11 +147,11 @@ json::Value Dispatcher::handleValue(const QByteArray& payload)
             return wire::makeErrorReply(QStringLiteral("ENotImplemented"),
                                         QStringLiteral("%1 bu sunucuda henüz yok").arg(request.method));
         CallContext ctx{m_database, m_database.connection()};
-        Args args(*spec, request.params);
-        Reply reply(*spec);
+        Args args(*signature, request.params);
+        Reply reply(*signature);
         (*it)(ctx, args, reply);
         std::vector<wire::OrdinalValue> values = reply.take();
-        applyValueFaults(m_faults, *spec, values);
+        applyValueFaults(m_faults, *signature, values);
         return wire::makeReply(std::move(values));
     } catch (const json::ParseError& e) {
         return wire::makeErrorReply(QStringLiteral("EProtocolError"), QString::fromUtf8(e.what()));

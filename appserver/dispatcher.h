@@ -29,7 +29,7 @@ public:
 class Args
 {
 public:
-    Args(const MethodSpec& spec, const json::Array& params) : m_spec(spec), m_params(params) {}
+    Args(const MethodSignature& signature, const json::Array& params) : m_signature(signature), m_params(params) {}
     QString text(int ordinal) const;
     qint32 int32(int ordinal) const;
     qint64 int64(int ordinal) const;
@@ -38,11 +38,11 @@ public:
     // The login record argument; nullopt when it was sent as null.
     std::optional<TSonucBilgisi> login(int ordinal) const;
     const json::Value& recordJson(int ordinal) const;
-    const MethodSpec& spec() const { return m_spec; }
+    const MethodSignature& signature() const { return m_signature; }
 
 private:
     const json::Value& at(int ordinal) const;
-    const MethodSpec& m_spec;
+    const MethodSignature& m_signature;
     const json::Array& m_params;
 };
 
@@ -50,14 +50,14 @@ private:
 class Reply
 {
 public:
-    explicit Reply(const MethodSpec& spec) : m_spec(spec) {}
+    explicit Reply(const MethodSignature& signature) : m_signature(signature) {}
     // Out parameter by its name in the catalogue.
     void out(const QString& name, json::Value tagged);
     void result(json::Value tagged);
     std::vector<wire::OrdinalValue> take() { return std::move(m_values); }
 
 private:
-    const MethodSpec& m_spec;
+    const MethodSignature& m_signature;
     std::vector<wire::OrdinalValue> m_values;
 };
 
@@ -102,6 +102,6 @@ private:
 };
 
 // Checks count and kinds of a request's inputs; throws the EParameterError reply text.
-void checkParams(const MethodSpec& spec, const json::Array& params);
+void checkParams(const MethodSignature& signature, const json::Array& params);
 
 } // namespace velun::appserver

@@ -115,7 +115,7 @@ void storeMail(CallContext& ctx, const Args& args, Reply& reply, bool withMessag
     for (int i = 0; i < count; ++i) {
         texts.append(store::nonNull(args.text(i)));
         if (texts.last().toUtf8().size() > kMaxMailFieldBytes)
-            throw BusinessError(QStringLiteral("%1 alanı çok uzun (en çok 64 KiB)").arg(args.spec().params[static_cast<size_t>(i)].name));
+            throw BusinessError(QStringLiteral("%1 alanı çok uzun (en çok 64 KiB)").arg(args.signature().params[static_cast<size_t>(i)].name));
     }
 
     const std::optional<store::MachineUser> user = store::machineUser(ctx.db, texts[0]);

@@ -23,7 +23,7 @@ QString kindText(ParamKind k)
 void DBXCommand::setCommandText(const QString& text)
 {
     m_commandText = text;
-    m_spec = nullptr;
+    m_signature = nullptr;
 }
 
 void DBXCommand::prepare()
@@ -32,28 +32,28 @@ void DBXCommand::prepare()
         fail(QStringLiteral("Desteklenmeyen komut türü: %1").arg(m_commandType));
     if (!m_commandText.startsWith(wire::kCommandPrefix))
         fail(QStringLiteral("Komut metni \"%1\" ile başlamalı: %2").arg(wire::kCommandPrefix, m_commandText));
-    const MethodSpec* spec = findMethod(QStringView(m_commandText).mid(wire::kCommandPrefix.size()));
-    if (!spec)
+    const MethodSignature* signature = findMethod(QStringView(m_commandText).mid(wire::kCommandPrefix.size()));
+    if (!signature)
         fail(QStringLiteral("Bilinmeyen sunucu yöntemi: %1").arg(m_commandText));
-    m_spec = spec;
-    m_inputs.assign(spec->params.size(), json::Value());
-    m_received.assign(spec->params.size() + 1, Received{});
+    m_signature = signature;
+    m_inputs.assign(signature->params.size(), json::Value());
+    m_received.assign(signature->params.size() + 1, Received{});
     ++m_prepareCount;
 }
 
-const MethodSpec& DBXCommand::spec() const
+const MethodSignature& DBXCommand::signature() const
 {
-    if (!m_spec)
+    if (!m_signature)
         fail(QStringLiteral("Komut hazırlanmadı: %1").arg(m_commandText));
-    return *m_spec;
+    return *m_signature;
 }
 
-const ParamSpec& DBXCommand::inputSpec(int ordinal, ParamKind expected) const
+const ParamSignature& DBXCommand::inputParam(int ordinal, ParamKind expected) const
 {
-    const MethodSpec& s = spec();
+    const MethodSignature& s = signature();
     if (ordinal < 0 || ordinal >= static_cast<int>(s.params.size()) || s.params[static_cast<size_t>(ordinal)].out)
         fail(QStringLiteral("%1: %2. sırada giriş parametresi yok").arg(s.name).arg(ordinal));
-    const ParamSpec& p = s.params[static_cast<size_t>(ordinal)];
+    const ParamSignature& p = s.params[static_cast<size_t>(ordinal)];
     const bool recordArg = expected == ParamKind::Record &&
                            (p.kind == ParamKind::Record || p.kind == ParamKind::LoginRecord);
     if (p.kind != expected && !recordArg)
@@ -66,7 +66,7 @@ const ParamSpec& DBXCommand::inputSpec(int ordinal, ParamKind expected) const
 
 void DBXCommand::setInput(int ordinal, ParamKind expected, json::Value tagged)
 {
-    inputSpec(ordinal, expected);
+    inputParam(ordinal, expected);
     m_inputs[static_cast<size_t>(ordinal)] = std::move(tagged);
 }
 
@@ -78,7 +78,7 @@ void DBXCommand::setBoolean(int ordinal, bool value) { setInput(ordinal, ParamKi
 
 void DBXCommand::setRecord(int ordinal, json::Value recordOrNull)
 {
-    const ParamSpec& p = inputSpec(ordinal, ParamKind::Record);
+    const ParamSignature& p = inputParam(ordinal, ParamKind::Record);
     if (!recordOrNull.isNull()) {
         if (!recordOrNull.isObject())
             fail(QStringLiteral("%1: kayıt parametresi bir nesne olmalı").arg(p.name));
@@ -90,7 +90,7 @@ void DBXCommand::setRecord(int ordinal, json::Value recordOrNull)
 
 QByteArray DBXCommand::requestPayload() const
 {
-    const MethodSpec& s = spec();
+    const MethodSignature& s = signature();
     json::Array params;
     params.reserve(s.params.size());
     for (size_t i = 0; i < s.params.size(); ++i) {
@@ -107,13 +107,13 @@ void DBXCommand::execute()
 {
     const QByteArray request = requestPayload();
     // Values of an earlier run must not survive a failed one.
-    m_received.assign(spec().params.size() + 1, Received{});
+    m_received.assign(signature().params.size() + 1, Received{});
     readReply(m_link.call(request));
 }
 
 void DBXCommand::readReply(const QByteArray& payload)
 {
-    const MethodSpec& s = spec();
+    const MethodSignature& s = signature();
     json::Value reply;
     try {
         reply = json::parse(payload);
@@ -149,7 +149,7 @@ DBXCommand::Received DBXCommand::decodeValue(const json::Value& tagged, ParamKin
 {
     const wire::Kind actual = wire::kindOf(tagged);
     if (actual != wireKindOf(kind))
-        fail(QStringLiteral("%1: %2 bekleniyordu, %3 geldi").arg(spec().name, kindText(kind), wire::kindName(actual)));
+        fail(QStringLiteral("%1: %2 bekleniyordu, %3 geldi").arg(signature().name, kindText(kind), wire::kindName(actual)));
     switch (kind) {
     case ParamKind::Text: return wire::toText(tagged);
     case ParamKind::Int32: return wire::toInt32(tagged);
@@ -168,7 +168,7 @@ DBXCommand::Received DBXCommand::decodeValue(const json::Value& tagged, ParamKin
     case ParamKind::Stream: return wire::toStream(tagged);
     case ParamKind::Nothing: break;
     }
-    fail(QStringLiteral("%1: yanıtta desteklenmeyen tür").arg(spec().name));
+    fail(QStringLiteral("%1: yanıtta desteklenmeyen tür").arg(signature().name));
 }
 
 template <class T>

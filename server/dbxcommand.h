@@ -35,9 +35,9 @@ public:
 
     // Looks the method up in the catalogue; throws ProtocolError for an unknown method or command type.
     void prepare();
-    bool prepared() const { return m_spec != nullptr; }
+    bool prepared() const { return m_signature != nullptr; }
     int prepareCount() const { return m_prepareCount; }
-    const MethodSpec& spec() const;
+    const MethodSignature& signature() const;
 
     // Inputs by ordinal; throws ProtocolError when the ordinal is not an input of that kind.
     void setText(int ordinal, const QString& value);
@@ -72,7 +72,7 @@ public:
 private:
     using Received = std::variant<std::monostate, QString, qint32, qint64, double, bool, json::Value, TableData, QByteArray>;
 
-    const ParamSpec& inputSpec(int ordinal, ParamKind expected) const;
+    const ParamSignature& inputParam(int ordinal, ParamKind expected) const;
     void setInput(int ordinal, ParamKind expected, json::Value tagged);
     void readReply(const QByteArray& payload);
     Received decodeValue(const json::Value& tagged, ParamKind kind, const QString& recordType) const;
@@ -84,7 +84,7 @@ private:
     DBXConnection& m_link;
     QString m_commandType;
     QString m_commandText;
-    const MethodSpec* m_spec = nullptr;
+    const MethodSignature* m_signature = nullptr;
     int m_prepareCount = 0;
     std::vector<json::Value> m_inputs;   // tagged, by ordinal; null until set
     std::vector<Received> m_received;    // by ordinal: out parameters and the result

@@ -5,37 +5,37 @@ namespace {
 
 using K = ParamKind;
 
-ParamSpec in(const char16_t* name, ParamKind k) { return ParamSpec{QString::fromUtf16(name), k, false, {}}; }
-ParamSpec out(const char16_t* name, ParamKind k) { return ParamSpec{QString::fromUtf16(name), k, true, {}}; }
-ParamSpec login(const char16_t* name) { return ParamSpec{QString::fromUtf16(name), K::LoginRecord, false, QStringLiteral("baglantiu.TSonucBilgisi")}; }
+ParamSignature in(const char16_t* name, ParamKind k) { return ParamSignature{QString::fromUtf16(name), k, false, {}}; }
+ParamSignature out(const char16_t* name, ParamKind k) { return ParamSignature{QString::fromUtf16(name), k, true, {}}; }
+ParamSignature login(const char16_t* name) { return ParamSignature{QString::fromUtf16(name), K::LoginRecord, false, QStringLiteral("baglantiu.TSonucBilgisi")}; }
 
-MethodSpec m(const char16_t* name, std::vector<ParamSpec> params, ParamKind result, const char16_t* recordType = u"")
+MethodSignature m(const char16_t* name, std::vector<ParamSignature> params, ParamKind result, const char16_t* recordType = u"")
 {
-    return MethodSpec{QString::fromUtf16(name), std::move(params), result, QString::fromUtf16(recordType)};
+    return MethodSignature{QString::fromUtf16(name), std::move(params), result, QString::fromUtf16(recordType)};
 }
 
-std::vector<ParamSpec> texts(std::initializer_list<const char16_t*> names)
+std::vector<ParamSignature> texts(std::initializer_list<const char16_t*> names)
 {
-    std::vector<ParamSpec> v;
+    std::vector<ParamSignature> v;
     for (const char16_t* n : names)
         v.push_back(in(n, K::Text));
     return v;
 }
 
-std::vector<ParamSpec> basketLine(const char16_t* last)
+std::vector<ParamSignature> basketLine(const char16_t* last)
 {
     return {login(u"bilgim"),        in(u"carino", K::Int32), in(u"stokno", K::Int32), in(u"barkod", K::Text),
             in(u"stokadi", K::Text), in(u"miktar", K::Double), in(u"kdv", K::Double),    in(u"fiyat", K::Double),
             in(u"indirim", K::Double), in(u"verenid", K::Int32), in(last, K::Int32)};
 }
 
-std::vector<ParamSpec> balanceEdit()
+std::vector<ParamSignature> balanceEdit()
 {
     return {login(u"k"),           in(u"stokno", K::Int32), in(u"sepetsirano", K::Int32), in(u"siparissirano", K::Int32),
             in(u"Adet", K::Double), in(u"Bakiye", K::Double), in(u"barkod", K::Text)};
 }
 
-std::vector<MethodSpec> build()
+std::vector<MethodSignature> build()
 {
     const auto mail = texts({u"idsi", u"baslik", u"firmaadi", u"adres1", u"adres2", u"ilce", u"sehir", u"telefon",
                              u"fax", u"vd", u"vn", u"yetkili", u"kullaniciadi", u"sifre", u"mail", u"kargoambar"});
@@ -124,23 +124,23 @@ wire::Kind wireKindOf(ParamKind k)
     return wire::Kind::Text;
 }
 
-int MethodSpec::inputCount() const
+int MethodSignature::inputCount() const
 {
     int n = 0;
-    for (const ParamSpec& p : params)
+    for (const ParamSignature& p : params)
         n += p.out ? 0 : 1;
     return n;
 }
 
-const std::vector<MethodSpec>& methodCatalogue()
+const std::vector<MethodSignature>& methodCatalogue()
 {
-    static const std::vector<MethodSpec> catalogue = build();
+    static const std::vector<MethodSignature> catalogue = build();
     return catalogue;
 }
 
-const MethodSpec* findMethod(QStringView name)
+const MethodSignature* findMethod(QStringView name)
 {
-    for (const MethodSpec& s : methodCatalogue())
+    for (const MethodSignature& s : methodCatalogue())
         if (s.name == name)
             return &s;
     return nullptr;

@@ -15,7 +15,7 @@ enum class ParamKind { Text, Int32, Int64, Double, Boolean, LoginRecord, Record,
 
 wire::Kind wireKindOf(ParamKind k);
 
-struct ParamSpec
+struct ParamSignature
 {
     QString name;
     ParamKind kind;
@@ -23,10 +23,10 @@ struct ParamSpec
     QString recordType; // qualified record class for Record
 };
 
-struct MethodSpec
+struct MethodSignature
 {
     QString name;
-    std::vector<ParamSpec> params; // declaration order, ins and outs
+    std::vector<ParamSignature> params; // declaration order, ins and outs
     ParamKind result = ParamKind::Nothing;
     QString resultRecordType;
 
@@ -34,7 +34,7 @@ struct MethodSpec
     int resultOrdinal() const { return static_cast<int>(params.size()); }
 };
 
-const std::vector<MethodSpec>& methodCatalogue();
-const MethodSpec* findMethod(QStringView name);
+const std::vector<MethodSignature>& methodCatalogue();
+const MethodSignature* findMethod(QStringView name);
 
 } // namespace velun

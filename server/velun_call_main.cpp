@@ -49,7 +49,7 @@ void usage(QTextStream& err)
            "  türler: text, int32, int64, double, boolean, record (kaydın JSON'u ya da null)\n"
            "  örnek:  velun-call BuyukGetir text:TEST-MACHINE-0001\n"
            "  yöntemler:";
-    for (const MethodSpec& m : methodCatalogue())
+    for (const MethodSignature& m : methodCatalogue())
         err << ' ' << m.name;
     err << '\n';
 }

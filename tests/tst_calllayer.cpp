@@ -401,8 +401,8 @@ void TstCallLayer::sameMethodTwicePreparesOnce()
 
 void TstCallLayer::unimplementedMethodGivesServerError()
 {
-    const MethodSpec* missing = nullptr;
-    for (const MethodSpec& m : methodCatalogue())
+    const MethodSignature* missing = nullptr;
+    for (const MethodSignature& m : methodCatalogue())
         if (!m_server->dispatcher().has(m.name)) {
             missing = &m;
             break;
@@ -417,7 +417,7 @@ void TstCallLayer::unimplementedMethodGivesServerError()
     command.setCommandText(wire::kCommandPrefix + missing->name);
     command.prepare();
     for (size_t i = 0; i < missing->params.size(); ++i) {
-        const ParamSpec& p = missing->params[i];
+        const ParamSignature& p = missing->params[i];
         const int ord = static_cast<int>(i);
         if (p.out)
             continue;
@@ -519,7 +519,7 @@ void TstCallLayer::everyProxyOperationMatchesTheServer()
         QVERIFY2(fits, qPrintable(method + QStringLiteral(": ") + outcome));
     }
     QStringList catalogue;
-    for (const MethodSpec& m : methodCatalogue())
+    for (const MethodSignature& m : methodCatalogue())
         catalogue << m.name;
     QCOMPARE(covered, catalogue);
 }
@@ -536,7 +536,7 @@ void TstCallLayer::commandChecksItsInputs()
     QVERIFY_THROWS_EXCEPTION(ProtocolError, command.prepare());
     command.setCommandType(kServerMethodCommandType);
     command.prepare();
-    QCOMPARE(command.spec().name, QStringLiteral("ResimVer5"));
+    QCOMPARE(command.signature().name, QStringLiteral("ResimVer5"));
 
     QVERIFY_THROWS_EXCEPTION(ProtocolError, command.setText(0, QStringLiteral("1"))); // int32 there
     QVERIFY_THROWS_EXCEPTION(ProtocolError, command.setInt64(1, 5));                  // an out parameter

@@ -41,7 +41,7 @@ void setAtaText(IdentifyBlock& block, int firstWord, int wordCount, const QByteA
     }
 }
 
-struct BlockSpec
+struct BlockLayout
 {
     quint16 config = 0x0040;
     quint16 cylinders = 16383;
@@ -53,22 +53,22 @@ struct BlockSpec
     QByteArray model = "WDC WD5000AAKX-00ERMA0";
 };
 
-IdentifyBlock makeBlock(const BlockSpec& spec)
+IdentifyBlock makeBlock(const BlockLayout& signature)
 {
     IdentifyBlock block{};
-    setWord(block, 0, spec.config);
-    setWord(block, 1, spec.cylinders);
-    setWord(block, 3, spec.heads);
+    setWord(block, 0, signature.config);
+    setWord(block, 1, signature.cylinders);
+    setWord(block, 3, signature.heads);
     setWord(block, 4, 32256);
     setWord(block, 5, 512);
-    setWord(block, 6, spec.sectorsPerTrack);
-    setAtaText(block, 10, 10, spec.serial);
+    setWord(block, 6, signature.sectorsPerTrack);
+    setAtaText(block, 10, 10, signature.serial);
     setWord(block, 21, 16);
     setWord(block, 22, 4);
-    setAtaText(block, 23, 4, spec.revision);
-    setAtaText(block, 27, 20, spec.model);
-    setWord(block, 60, quint16(spec.lba & 0xFFFF));
-    setWord(block, 61, quint16(spec.lba >> 16));
+    setAtaText(block, 23, 4, signature.revision);
+    setAtaText(block, 27, 20, signature.model);
+    setWord(block, 60, quint16(signature.lba & 0xFFFF));
+    setWord(block, 61, quint16(signature.lba >> 16));
     return block;
 }
 
@@ -229,11 +229,11 @@ private slots:
         QFETCH(quint16, config);
         QFETCH(quint16, cylinders);
         QFETCH(quint32, lba);
-        BlockSpec spec;
-        spec.config = config;
-        spec.cylinders = cylinders;
-        spec.lba = lba;
-        const IdentifyData d = DecodeIdentifyBlock(makeBlock(spec));
+        BlockLayout signature;
+        signature.config = config;
+        signature.cylinders = cylinders;
+        signature.lba = lba;
+        const IdentifyData d = DecodeIdentifyBlock(makeBlock(signature));
         QTEST(d.type, "type");
         QTEST(d.size, "size");
         QCOMPARE(d.lbaSectors, lba);
@@ -253,9 +253,9 @@ private slots:
     void identifyBlockTextTrim()
     {
         QFETCH(QByteArray, stored);
-        BlockSpec spec;
-        spec.serial = stored;
-        QTEST(DecodeIdentifyBlock(makeBlock(spec)).serial, "serial");
+        BlockLayout signature;
+        signature.serial = stored;
+        QTEST(DecodeIdentifyBlock(makeBlock(signature)).serial, "serial");
     }
 
     void identifyBlockGarbage()
