@@ -3,7 +3,7 @@
 #include "appserver/database.h"
 #include "appserver/dispatcher.h"
 #include "appserver/tablequery.h"
-#include "appserver/wireserver.h"
+#include "appserver/serverthread.h"
 #include "bench/benchutil.h"
 #include "server/connection.h"
 #include "server/dataset.h"
@@ -93,12 +93,8 @@ int main(int argc, char** argv)
     });
     appserver::ServerOptions options;
     options.port = 0;
-    QThread serverThread;
-    auto* server = new appserver::WireServer(dispatcher, options);
-    server->moveToThread(&serverThread);
-    serverThread.start();
-    quint16 port = 0;
-    QMetaObject::invokeMethod(server, [&] { server->start(); port = server->serverPort(); }, Qt::BlockingQueuedConnection);
+    appserver::ServerThread server(dispatcher, options);
+    const quint16 port = server.port();
 
     ServerConnection connection;
     connection.Params.setValue(connparam::HostName, QStringLiteral("127.0.0.1"));
@@ -123,8 +119,5 @@ int main(int argc, char** argv)
     out << "  end to end (query, encode, loopback,\n"
            "  decode, copy into the dataset):          " << QString::number(endToEndMs, 'f', 1) << " ms\n";
 
-    QMetaObject::invokeMethod(server, [&] { delete server; }, Qt::BlockingQueuedConnection);
-    serverThread.quit();
-    serverThread.wait();
     return 0;
 }

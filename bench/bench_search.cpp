@@ -10,7 +10,7 @@
 #include "appserver/dispatcher.h"
 #include "appserver/methods.h"
 #include "appserver/searchindex.h"
-#include "appserver/wireserver.h"
+#include "appserver/serverthread.h"
 #include "bench/benchutil.h"
 #include "server/connection.h"
 #include "server/dataset.h"
@@ -119,12 +119,8 @@ int main(int argc, char** argv)
     appserver::registerAllMethods(dispatcher);
     appserver::ServerOptions options;
     options.port = 0;
-    QThread serverThread;
-    auto* server = new appserver::WireServer(dispatcher, options);
-    server->moveToThread(&serverThread);
-    serverThread.start();
-    quint16 port = 0;
-    QMetaObject::invokeMethod(server, [&] { server->start(); port = server->serverPort(); }, Qt::BlockingQueuedConnection);
+    appserver::ServerThread server(dispatcher, options);
+    const quint16 port = server.port();
 
     ServerConnection connection;
     connection.Params.setValue(connparam::HostName, QStringLiteral("127.0.0.1"));
@@ -168,8 +164,5 @@ int main(int argc, char** argv)
     }
     connection.close();
 
-    QMetaObject::invokeMethod(server, [&] { delete server; }, Qt::BlockingQueuedConnection);
-    serverThread.quit();
-    serverThread.wait();
     return 0;
 }

@@ -65,9 +65,7 @@ private slots:
         m_server = std::make_unique<test::TestServer>();
         m_bagc.Params.setValue(connparam::HostName, u"127.0.0.1"_qs);
         m_bagc.Params.setValue(connparam::Port, QString::number(m_server->port()));
-        m_bagc.open();
-        m_sbilgi.Kopyala(TServerMethods1Client(m_bagc.dbxConnection()).BuyukGetir(u"TEST-MACHINE-0001"_qs).value());
-        m_bagc.close();
+        m_sbilgi.Kopyala(test::loginRecord(*m_server));
     }
     void cleanupTestCase()
     {

@@ -35,11 +35,7 @@ class TestSepet : public QObject
         auto f = std::make_unique<TForm1>();
         f->bagc.Params.setValue(connparam::HostName, u"127.0.0.1"_qs);
         f->bagc.Params.setValue(connparam::Port, QString::number(m_server->port()));
-        ServerConnection c;
-        c.Params = f->bagc.Params;
-        c.open();
-        f->sbilgi.Kopyala(TServerMethods1Client(c.dbxConnection()).BuyukGetir(u"TEST-MACHINE-0001"_qs).value());
-        c.close();
+        f->sbilgi.Kopyala(test::loginRecord(*m_server));
         f->sepet.setLocale(QLocale(QLocale::Turkish, QLocale::Turkey));
         f->applyCustomerType();
         f->show();

@@ -60,13 +60,7 @@ class TestStokListesi : public QObject
         auto f = std::make_unique<TForm1>();
         f->bagc.Params.setValue(connparam::HostName, u"127.0.0.1"_qs);
         f->bagc.Params.setValue(connparam::Port, QString::number(port));
-        // The demo dealer's login record, as the login fills it.
-        ServerConnection c;
-        c.Params.setValue(connparam::HostName, u"127.0.0.1"_qs);
-        c.Params.setValue(connparam::Port, QString::number(m_server->port()));
-        c.open();
-        f->sbilgi.Kopyala(TServerMethods1Client(c.dbxConnection()).BuyukGetir(u"TEST-MACHINE-0001"_qs).value());
-        c.close();
+        f->sbilgi.Kopyala(test::loginRecord(*m_server));
         f->sbilgi.setMusteriTipi(type);
         f->applyCustomerType();
         f->resize(1344, 662);

@@ -1,6 +1,8 @@
 #include "tests/support/testserver.h"
 
 #include "appserver/methods.h"
+#include "server/connection.h"
+#include "server/servermethods1client.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -29,28 +31,33 @@ TestServer::TestServer(TestServerOptions options) : m_options(std::move(options)
     so.address = QHostAddress::LocalHost;
     so.port = 0;
     so.threads = m_options.threads;
-    m_server = new appserver::WireServer(*m_dispatcher, so);
-    m_server->moveToThread(&m_thread);
-    m_thread.start();
-    bool started = false;
-    QMetaObject::invokeMethod(
-        m_server, [&] { started = m_server->start(); }, Qt::BlockingQueuedConnection);
-    if (!started)
+    m_server = std::make_unique<appserver::ServerThread>(*m_dispatcher, so);
+    if (!m_server->listening())
         throw std::runtime_error("test server could not listen");
-    m_port = m_server->serverPort();
+    m_port = m_server->port();
 }
 
 TestServer::~TestServer()
 {
-    QMetaObject::invokeMethod(
-        m_server, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    m_server.reset(); // before the dispatcher and the store it serves
 }
 
 QString TestServer::databasePath() const
 {
     return m_dir.filePath(QStringLiteral("velun-test.db"));
+}
+
+TSonucBilgisi loginRecord(const TestServer& server, const QString& machine)
+{
+    ServerConnection c;
+    c.Params.setValue(connparam::HostName, server.host());
+    c.Params.setValue(connparam::Port, QString::number(server.port()));
+    c.open();
+    CloseOnExit closer(c);
+    const std::optional<TSonucBilgisi> answer = TServerMethods1Client(c.dbxConnection()).BuyukGetir(machine);
+    if (!answer)
+        throw std::runtime_error("no login record for the machine");
+    return *answer;
 }
 
 quint16 deadPort()

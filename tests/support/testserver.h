@@ -4,7 +4,8 @@
 #include "appserver/database.h"
 #include "appserver/demodata.h"
 #include "appserver/dispatcher.h"
-#include "appserver/wireserver.h"
+#include "appserver/serverthread.h"
+#include "server/baglantiu.h"
 
 #include <QTemporaryDir>
 #include <QThread>
@@ -40,10 +41,12 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<appserver::Database> m_database;
     std::unique_ptr<appserver::Dispatcher> m_dispatcher;
-    QThread m_thread;
-    appserver::WireServer* m_server = nullptr; // lives in m_thread
+    std::unique_ptr<appserver::ServerThread> m_server;
     quint16 m_port = 0;
 };
+
+// The login record the server answers for a machine, as the login fills it (the demo dealer by default).
+TSonucBilgisi loginRecord(const TestServer& server, const QString& machine = QStringLiteral("TEST-MACHINE-0001"));
 
 // A port on which nothing listens (bound once, then released).
 quint16 deadPort();
