@@ -52,7 +52,7 @@ void GridFooter::paintEvent(QPaintEvent*)
         const QRect cell(m_xOffset + m_header->sectionViewportPosition(column), 1,
                          m_header->sectionSize(column), height() - 1);
         p.drawText(cell.adjusted(6, 0, -6, 0), Qt::AlignRight | Qt::AlignVCenter,
-                   p.fontMetrics().elidedText(*it, Qt::ElideLeft, cell.width() - 12));
+                   p.fontMetrics().elidedText(*it, Qt::ElideRight, cell.width() - 12));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "app/uppercaseedit.h"
 #include "app/utils.h"
 #include "app/velunstyle.h"
+#include "catalogue/itemlists.h"
 #include "catalogue/stoklistesi.h"
 #include "catalogue/tsepet.h"
 #include "login/tgirisform.h"
@@ -164,7 +165,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     buildMenu();
     stokListesi = new TStokListesi(*this);
     sepetSekmesi = new TSepet(*this);
+    yeniStoklar = new TYeniStoklar(*this);
+    kampanyaliStoklar = new TKampanyaliStoklar(*this);
     stokListesi->reloadBasket = [this] { sepetSekmesi->ReloadBasket(); };
+    yeniStoklar->reloadBasket = stokListesi->reloadBasket;
+    kampanyaliStoklar->reloadBasket = stokListesi->reloadBasket;
 
     araedit->setFocus();
 }

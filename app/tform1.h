@@ -28,6 +28,8 @@ class BusyIndicator;
 class TForm1;
 class TStokListesi;
 class TSepet;
+class TYeniStoklar;
+class TKampanyaliStoklar;
 
 // What a worker of a start-up task works with: copies taken on the user-interface thread when
 // the task started, so the worker never reads the window's own record or connection.
@@ -107,6 +109,9 @@ public:
     TStokListesi* stokListesi = nullptr;
     // The basket tab.
     TSepet* sepetSekmesi = nullptr;
+    // The new-item and campaign tabs.
+    TYeniStoklar* yeniStoklar = nullptr;
+    TKampanyaliStoklar* kampanyaliStoklar = nullptr;
 
     // Header.
     QLabel* kullanicilbl = nullptr;

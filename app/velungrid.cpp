@@ -212,7 +212,10 @@ public:
                 h = opt.displayAlignment & Qt::AlignHorizontal_Mask;
             if (!h)
                 h = Qt::AlignLeft;
-            if (col.elide) {
+            // A number never wraps: its wrapped tail alone would read as another amount.
+            const bool number = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int ||
+                                value.typeId() == QMetaType::LongLong;
+            if (col.elide || number) {
                 painter->drawText(textRect, int(h | Qt::AlignVCenter),
                                   opt.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
             } else {
@@ -703,10 +706,21 @@ void VelunGrid::endLoad()
     m_view->setUpdatesEnabled(true);
 }
 
+UpdatesSuspended::UpdatesSuspended(QWidget* widget)
+    : m_widget(widget), m_wasSuspended(widget->testAttribute(Qt::WA_ForceUpdatesDisabled))
+{
+    m_widget->setUpdatesEnabled(false);
+}
+
+UpdatesSuspended::~UpdatesSuspended()
+{
+    if (!m_wasSuspended)
+        m_widget->setUpdatesEnabled(true);
+}
+
 void VelunGrid::bestFitColumns(int maxRows)
 {
-    const bool updates = m_view->updatesEnabled();
-    m_view->setUpdatesEnabled(false);
+    UpdatesSuspended suspended(m_view);
     const QFontMetrics cellMetrics(m_view->font());
     QFont headerFont = m_header->font();
     headerFont.setBold(true);
@@ -730,7 +744,6 @@ void VelunGrid::bestFitColumns(int maxRows)
         }
         m_header->resizeSection(logical, std::max(std::min(width, 1000), c.minWidth));
     }
-    m_view->setUpdatesEnabled(updates);
 }
 
 int VelunGrid::rowCount() const
@@ -853,12 +866,9 @@ void FitColumnsByWeightAlways(VelunGrid& grid, int margin)
     const std::vector<int> widths = WeightedWidths(weights, grid.width(), margin);
     if (widths.empty())
         return;
-    QTableView* view = grid.view();
-    const bool updates = view->updatesEnabled();
-    view->setUpdatesEnabled(false);
+    UpdatesSuspended suspended(grid.view());
     for (qsizetype i = 0; i < keys.size(); ++i)
         grid.setColumnWidth(keys[i], widths[static_cast<size_t>(i)]);
-    view->setUpdatesEnabled(updates);
 }
 
 void FitColumnsByWeight(VelunGrid& grid, int margin)
@@ -880,8 +890,20 @@ void PaintMultilineCell(QPainter& painter, const QStyleOptionViewItem& option, i
                                                  : option.palette.color(QPalette::Base);
     painter.fillRect(option.rect, ground);
     painter.setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    painter.setFont(option.font);
-    painter.drawText(option.rect.adjusted(sideMargin, 0, -sideMargin, 0), Qt::AlignRight | Qt::AlignVCenter, text);
+    const QRect box = option.rect.adjusted(sideMargin, 0, -sideMargin, 0);
+    // A narrow column gets a smaller face rather than lines cut at their start (down to 9 px).
+    QFont font = option.font;
+    const QStringList lines = text.split(u'\n');
+    auto widest = [&lines](const QFontMetrics& m) {
+        int w = 0;
+        for (const QString& line : lines)
+            w = std::max(w, m.horizontalAdvance(line));
+        return w;
+    };
+    while (font.pixelSize() > 9 && widest(QFontMetrics(font)) > box.width())
+        font.setPixelSize(font.pixelSize() - 1);
+    painter.setFont(font);
+    painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
 }
 
 } // namespace velun

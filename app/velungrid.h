@@ -148,6 +148,21 @@ private:
     bool m_focusRect = true;
 };
 
+// Suspends painting of a widget for a scope. Restores only what it changed itself: a widget whose
+// updates are off because an ancestor's are (a tab switch does that) is not left switched off.
+class UpdatesSuspended
+{
+public:
+    explicit UpdatesSuspended(QWidget* widget);
+    ~UpdatesSuspended();
+    UpdatesSuspended(const UpdatesSuspended&) = delete;
+    UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
+
+private:
+    QWidget* m_widget;
+    bool m_wasSuspended;
+};
+
 // The screen width the weighted layout tests (the primary screen unless replaced; nullptr restores).
 void SetScreenWidthSource(std::function<int()> source);
 int ScreenWidth();

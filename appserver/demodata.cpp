@@ -461,9 +461,9 @@ private:
             const QString model = u16(make.models[m_rng.below(3)]) + QStringLiteral(" (%1-%2)").arg(fromYear).arg(fromYear + m_rng.between(3, 8));
             const double price = round2(type.minPrice + m_rng.uniform() * (type.maxPrice - type.minPrice));
             const double discount = kDiscounts[m_rng.below(static_cast<int>(std::size(kDiscounts)))];
-            const int campaign = n % 37 == 5 ? 1 : 0;
+            const int campaign = isDemoCampaignItem(n) ? 1 : 0;
             const double campaignPrice = campaign ? round2(price * 0.85) : 0.0;
-            const int isNew = n % 53 == 7 ? 1 : 0;
+            const int isNew = isDemoNewItem(n) ? 1 : 0;
             const int oemCount = m_rng.between(1, 4);
             QString oems[4];
             for (int i = 0; i < oemCount; ++i)

@@ -35,4 +35,8 @@ inline const QString kDemoType4Machine = QStringLiteral("DEMO-BAYI-PC");
 inline constexpr int kDemoDealerCustomer = 1001;
 inline constexpr int kDemoOverdueCustomer = 1003;
 
+// Which demo items are on campaign and which are new; a few are both.
+inline constexpr bool isDemoCampaignItem(int stockNo) { return stockNo % 37 == 5; }
+inline constexpr bool isDemoNewItem(int stockNo) { return stockNo % 53 == 7 || stockNo % 111 == 42; }
+
 } // namespace velun::appserver

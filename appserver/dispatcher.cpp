@@ -131,6 +131,12 @@ void applyValueFaults(FaultPlan& faults, const MethodSignature& signature, std::
 
 } // namespace
 
+int Dispatcher::calls(const QString& method) const
+{
+    QMutexLocker lock(&m_callsMutex);
+    return m_calls.value(method);
+}
+
 json::Value Dispatcher::handleValue(const QByteArray& payload)
 {
     try {
@@ -139,6 +145,10 @@ json::Value Dispatcher::handleValue(const QByteArray& payload)
         if (!signature)
             return wire::makeErrorReply(QStringLiteral("EUnknownMethod"),
                                         QStringLiteral("Bilinmeyen sunucu yöntemi: %1").arg(request.method));
+        {
+            QMutexLocker lock(&m_callsMutex);
+            ++m_calls[request.method];
+        }
         checkParams(*signature, request.params);
         if (m_faults.errorNextCall.exchange(false))
             throw BusinessError(QStringLiteral("Sınama için üretilmiş sunucu hatası"));

@@ -7,6 +7,7 @@
 #include "server/wire.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QSqlDatabase>
 
 #include <atomic>
@@ -91,6 +92,8 @@ public:
     bool has(const QString& method) const { return m_handlers.contains(method); }
     FaultPlan& faults() { return m_faults; }
     Database& database() { return m_database; }
+    // How many well-formed requests for the method came in (answered or refused alike).
+    int calls(const QString& method) const;
     // Never throws: every failure becomes an error reply.
     QByteArray handle(const QByteArray& payload);
 
@@ -99,6 +102,8 @@ private:
     Database& m_database;
     QHash<QString, Handler> m_handlers;
     FaultPlan m_faults;
+    mutable QMutex m_callsMutex;
+    QHash<QString, int> m_calls;
 };
 
 // Checks count and kinds of a request's inputs; throws the EParameterError reply text.

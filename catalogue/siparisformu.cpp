@@ -94,6 +94,12 @@ void TSiparisFormu::LoadDeliveryAndCargo()
     auto fill = [](QGroupBox* box, QButtonGroup* group, TableReader reader) {
         while (reader.next()) {
             auto* b = new QRadioButton(reader.value(1).toString(), box);
+            // The groups are narrow: a lighter face fits the usual names, the tip shows any longer one.
+            QFont f = b->font();
+            f.setBold(false);
+            f.setPixelSize(12);
+            b->setFont(f);
+            b->setToolTip(b->text());
             group->addButton(b, reader.value(0).toInt());
             box->layout()->addWidget(b);
         }

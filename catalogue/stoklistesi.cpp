@@ -1,5 +1,6 @@
 #include "catalogue/stoklistesi.h"
 
+#include "catalogue/itemlists.h"
 #include "catalogue/tstokayarinti.h"
 
 #include "app/busyindicator.h"
@@ -309,8 +310,7 @@ void TStokListesi::StokGridLayout()
         return; // applied when the search completes
     const bool wide = m_form.width() > kWideLimit;
     const bool type4 = m_form.customerTypeRules().musteriTipi == 4;
-    QTableView* view = cxGrid1->view();
-    view->setUpdatesEnabled(false);
+    UpdatesSuspended suspended(cxGrid1->view());
     for (const QString& c : kWidePriceColumns)
         cxGrid1->setColumnVisible(c, wide && !(type4 && c == u"KAMPFIYAT"));
     cxGrid1->setColumnVisible(kFiyatBilgisi, !wide);
@@ -330,9 +330,13 @@ void TStokListesi::StokGridLayout()
         cxGrid1->setColumnWidth(u"OEM2", 70);
         cxGrid1->setColumnWidth(u"OEM3", 70);
         cxGrid1->setColumnWidth(u"OZELKOD", 60);
-        cxGrid1->setColumnWidth(kFiyatBilgisi, 150 - m);
+        // At least its designed width, and whatever the narrowed columns above left free.
+        int others = 0;
+        for (const QString& key : cxGrid1->visibleColumns())
+            if (key != kFiyatBilgisi)
+                others += cxGrid1->columnWidth(key);
+        cxGrid1->setColumnWidth(kFiyatBilgisi, std::max(150 - m, cxGrid1->width() - (m + 10) - others));
     }
-    view->setUpdatesEnabled(true);
 }
 
 void TStokListesi::cxGrid1DBTableView1DblClick()
@@ -346,15 +350,10 @@ void TStokListesi::cxGrid1DBTableView1DblClick()
     MemDataset& sepet = m_form.sepet;
     if (!sepet.active() && reloadBasket)
         reloadBasket();
-    if (sepet.active()) {
-        const int stoknoColumn = sepet.columnIndex(u"STOKNO");
-        const int siraColumn = sepet.columnIndex(u"SIRANO");
-        for (int r = 0; stoknoColumn >= 0 && r < sepet.rowCount(); ++r)
-            if (sepet.value(r, stoknoColumn).toInt() == stokno) {
-                if (openChange)
-                    openChange(siraColumn >= 0 ? sepet.value(r, siraColumn).toInt() : 0);
-                return;
-            }
+    if (const std::optional<int> sirano = BasketLineOf(sepet, stokno)) {
+        if (openChange)
+            openChange(*sirano);
+        return;
     }
     if (openAdd)
         openAdd(stokno);

@@ -24,6 +24,7 @@ TONAYSIP::TONAYSIP(QWidget* owner) : QDialog(owner)
     Label2->setFont(fixed);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setTextFormat(Qt::PlainText);
+    Label2->setWordWrap(true); // a long company name wraps instead of running off the window
     column->addWidget(Label2, 1);
     Label3 = new QLabel(this);
     Label3->setObjectName(QStringLiteral("Label3"));

@@ -228,10 +228,7 @@ TSepet::TSepet(TForm1& form) : QObject(&form), m_form(form)
     connect(del, &QAction::triggered, this, &TSepet::SatrSil1Click);
     connect(delAll, &QAction::triggered, this, &TSepet::HepsiniSil1Click);
     connect(cxGrid2, &VelunGrid::rowDoubleClicked, this, [this](int) { Deitir1Click(); });
-    connect(cxGrid2, &VelunGrid::resized, this, [this] {
-        if (cxGrid2->isEnabled())
-            FitColumnsByWeight(*cxGrid2, 30);
-    });
+    connect(cxGrid2, &VelunGrid::resized, this, &TSepet::fitColumns);
     connect(Button4, &QPushButton::clicked, this, &TSepet::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TSepet::Button5Click);
     connect(Button2, &QPushButton::clicked, this, &TSepet::Button2Click);
@@ -249,6 +246,12 @@ void TSepet::applyCustomerType()
         cxGrid2->setColumnState(r.field, r.visible ? (r.customisable ? ColumnState::Shown : ColumnState::Fixed)
                                                    : ColumnState::NeverOffered);
     }
+}
+
+void TSepet::fitColumns()
+{
+    if (cxGrid2->isEnabled())
+        FitColumnsByWeight(*cxGrid2, 30);
 }
 
 void TSepet::ssepetShow()
@@ -297,6 +300,7 @@ void TSepet::ReloadBasket()
     }
     m_form.sPageControl1->setTabText(m_form.sPageControl1->indexOf(m_form.ssepet),
                                      QString::number(m_form.sepet.RecordCount()) + QStringLiteral("=Sepet"));
+    fitColumns(); // on a small screen the widths follow the content, which just changed
     BasketTotals();
 }
 

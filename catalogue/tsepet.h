@@ -60,6 +60,7 @@ public:
     void applyCustomerType();
 
 private:
+    void fitColumns();
     void markAll(int mark);
     void updateMark(int sirano, int mark);
     void startOverdueWarning();

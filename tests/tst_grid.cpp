@@ -19,6 +19,8 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTableView>
+#include <QTabWidget>
+#include <QVBoxLayout>
 #include <QTest>
 
 using namespace velun;
@@ -103,6 +105,8 @@ private slots:
     void fitColumnsByWeightScreenRule_data();
     void fitColumnsByWeightScreenRule();
     void fitColumnsByWeightLeavesDisabledGrid();
+    void layoutDuringATabSwitchKeepsTheGridPainting_data();
+    void layoutDuringATabSwitchKeepsTheGridPainting();
     void bestFitMeasuresOnlyTheFirstRows();
 
     void incrementalSearch_data();
@@ -444,6 +448,37 @@ void TestGrid::fitColumnsByWeightLeavesDisabledGrid()
     grid.setEnabled(true);
     FitColumnsByWeight(grid, 30);
     QCOMPARE(grid.columnWidth(u"ADI"), 300);
+    SetScreenWidthSource(nullptr);
+}
+
+void TestGrid::layoutDuringATabSwitchKeepsTheGridPainting_data()
+{
+    QTest::addColumn<int>("screenWidth");
+    QTest::newRow("weighted") << 1600;
+    QTest::newRow("best fit") << 800;
+}
+
+// A tab switch turns painting off for the pages while it runs; a grid laid out from its first resize
+// inside that window must paint again afterwards (it stayed black before).
+void TestGrid::layoutDuringATabSwitchKeepsTheGridPainting()
+{
+    QFETCH(int, screenWidth);
+    SetScreenWidthSource([screenWidth] { return screenWidth; });
+    QTabWidget tabs;
+    tabs.addTab(new QWidget, QStringLiteral("ilk"));
+    auto* page = new QWidget;
+    auto* grid = new VelunGrid(page);
+    grid->setColumns(basketColumns());
+    connect(grid, &VelunGrid::resized, grid, [grid] { FitColumnsByWeight(*grid, 30); });
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(grid);
+    tabs.addTab(page, QStringLiteral("ikinci"));
+    tabs.resize(900, 400);
+    tabs.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tabs));
+    tabs.setCurrentIndex(1);
+    QVERIFY(grid->view()->updatesEnabled());
+    QVERIFY(grid->view()->viewport()->updatesEnabled());
     SetScreenWidthSource(nullptr);
 }
 

@@ -7,12 +7,14 @@
 #include "server/connection.h"
 #include "server/dataset.h"
 #include "server/servermethods1client.h"
+#include "app/velunstyle.h"
 #include "tests/support/guitest.h"
 #include "tests/support/testserver.h"
 
 #include <QLineEdit>
 #include <QSqlQuery>
 #include <QSpinBox>
+#include <QApplication>
 #include <QTest>
 
 using namespace velun;
@@ -62,6 +64,7 @@ private slots:
     {
         QLocale::setDefault(QLocale(QLocale::Turkish, QLocale::Turkey));
         platform::setPauseFunction([](std::chrono::milliseconds) {});
+        ApplyVelunStyle(*qApp); // as the program runs
         m_server = std::make_unique<test::TestServer>();
         m_bagc.Params.setValue(connparam::HostName, u"127.0.0.1"_qs);
         m_bagc.Params.setValue(connparam::Port, QString::number(m_server->port()));
@@ -139,6 +142,31 @@ private slots:
         Tstokayarinti::AddCommand(context(reloads), stok, QuantitySource::StockList, stokno);
         QCOMPARE(reloads, 0);
         QCOMPARE(basketQuantity(stokno), before);
+    }
+
+    // The dialog for a part with a picture, quantity 3, as a dealer sees it.
+    void screenshot()
+    {
+        m_bagc.open();
+        TableReader reader = TServerMethods1Client(m_bagc.dbxConnection()).VelunStokAra(u"FREN"_qs, m_sbilgi);
+        m_bagc.close();
+        MemDataset stok;
+        CopyReaderToDataset(reader, stok);
+        SetFloatDisplayFormat(stok);
+        QVERIFY(stok.locate(u"RESIM"_qs, 1));
+        const int stokno = stok.fieldByName(u"STOK_STOKNO").toInt();
+        int reloads = 0;
+        bool picture = false;
+        test::onNextModal([&](QWidget* w) {
+            auto* d = qobject_cast<Tstokayarinti*>(w);
+            QVERIFY(d);
+            d->adet->setValue(3);
+            picture = d->hasProductPicture();
+            QVERIFY(!test::saveScreenshot(d, u"quantity-dialog"_qs).isEmpty());
+            d->reject();
+        });
+        Tstokayarinti::AddCommand(context(reloads), stok, QuantitySource::StockList, stokno);
+        QVERIFY(picture);
     }
 
     void quantityChangeRecomputes()

@@ -10,16 +10,19 @@
 #include "server/dataset.h"
 #include "server/displayformat.h"
 #include "server/servermethods1client.h"
+#include "app/velunstyle.h"
 #include "tests/support/guitest.h"
 #include "tests/support/testserver.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSqlQuery>
 #include <QTabWidget>
+#include <QApplication>
 #include <QTest>
 
 using namespace velun;
@@ -54,6 +57,7 @@ private slots:
     void initTestCase()
     {
         platform::setPauseFunction([](std::chrono::milliseconds) {});
+        ApplyVelunStyle(*qApp); // as the program runs
         m_server = std::make_unique<test::TestServer>();
     }
     void cleanupTestCase()
@@ -138,6 +142,28 @@ private slots:
         QCOMPARE(f->sepet.RecordCount(), before - 1);
         QCOMPARE(caption(*f), QString::number(before - 1) + u"=Sepet"_qs);
         QCOMPARE(dialogs.texts().last(), u"Satır silindi !"_qs);
+    }
+
+    void screenshots()
+    {
+        SetScreenWidthSource([] { return 1920; });
+        auto f = form();
+        f->writeHeader(f->sbilgi);
+        TSepet& s = *f->sepetSekmesi;
+        f->resize(1344, 760);
+        f->sPageControl1->setCurrentWidget(f->ssepet);
+        s.Button4Click();
+        QVERIFY(!test::saveScreenshot(f.get(), u"basket"_qs).isEmpty());
+        TSiparisFormu& o = *s.siparisFormu;
+        o.kargoTurleri->buttons().first()->click();
+        o.aciklamagir->setPlainText(u"Öğleden önce teslim lütfen"_qs);
+        test::onNextModal([](QWidget* w) {
+            QVERIFY(!test::saveScreenshot(w, u"order-confirmation"_qs).isEmpty());
+            qobject_cast<QDialog*>(w)->reject();
+        });
+        test::MessageDialogRecorder dialogs;
+        o.Button1Click();
+        SetScreenWidthSource(nullptr);
     }
 
     void sentOrderLandsInTheStore()

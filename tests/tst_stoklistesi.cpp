@@ -7,6 +7,7 @@
 #include "platform/pause.h"
 #include "server/dataset.h"
 #include "server/servermethods1client.h"
+#include "app/velunstyle.h"
 #include "tests/support/guitest.h"
 #include "tests/support/testserver.h"
 
@@ -78,6 +79,7 @@ private slots:
     void initTestCase()
     {
         platform::setPauseFunction([](std::chrono::milliseconds) {});
+        ApplyVelunStyle(*qApp); // as the program runs
         m_server = std::make_unique<test::TestServer>();
     }
     void cleanupTestCase()
@@ -165,6 +167,26 @@ private slots:
         QCOMPARE(g->isColumnVisible(u"NETFIYAT"), wide);
         QCOMPARE(g->isColumnVisible(u"KAMPFIYAT"), wide && type != 4);
         QCOMPARE(g->isColumnVisible(u"K"), type != 4);
+    }
+
+    void screenshots_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("wide") << 1344 << u"stock-list-wide"_qs;
+        QTest::newRow("narrow") << 1100 << u"stock-list-narrow"_qs;
+    }
+    void screenshots()
+    {
+        QFETCH(int, width);
+        QFETCH(QString, name);
+        auto f = form(m_server->port());
+        f->writeHeader(f->sbilgi);
+        f->stok.setLocale(QLocale(QLocale::Turkish, QLocale::Turkey));
+        f->resize(width, 700);
+        search(*f, u"FREN"_qs);
+        QVERIFY(f->stok.RecordCount() > 0);
+        QVERIFY(!test::saveScreenshot(f.get(), name).isEmpty());
     }
 
     void priceInformationCell_data()

@@ -244,6 +244,7 @@ QString saveScreenshot(QWidget* widget, const QString& name)
     if (!widget)
         return {};
     const QString path = QDir(artifactsDir()).filePath(name + QStringLiteral(".png"));
+    QCoreApplication::processEvents(); // children added to shown layouts appear on the next pass
     if (!widget->grab().save(path))
         qWarning("saveScreenshot: could not write %s", qPrintable(path));
     return path;
