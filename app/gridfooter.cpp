@@ -51,6 +51,11 @@ void GridFooter::paintEvent(QPaintEvent*)
             continue;
         const QRect cell(m_xOffset + m_header->sectionViewportPosition(column), 1,
                          m_header->sectionSize(column), height() - 1);
+        // Sums shrink before they are cut, as the cells above them do.
+        QFont font = bold;
+        while (font.pixelSize() > 10 && QFontMetrics(font).horizontalAdvance(*it) > cell.width() - 12)
+            font.setPixelSize(font.pixelSize() - 1);
+        p.setFont(font);
         p.drawText(cell.adjusted(6, 0, -6, 0), Qt::AlignRight | Qt::AlignVCenter,
                    p.fontMetrics().elidedText(*it, Qt::ElideRight, cell.width() - 12));
     }

@@ -215,7 +215,15 @@ public:
             // A number never wraps: its wrapped tail alone would read as another amount.
             const bool number = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int ||
                                 value.typeId() == QMetaType::LongLong;
-            if (col.elide || number) {
+            if (number) {
+                // A narrow column gets a smaller face first (down to 10 px), an ellipsis only after.
+                QFont font = opt.font;
+                while (font.pixelSize() > 10 && QFontMetrics(font).horizontalAdvance(text) > textRect.width())
+                    font.setPixelSize(font.pixelSize() - 1);
+                painter->setFont(font);
+                painter->drawText(textRect, int(h | Qt::AlignVCenter),
+                                  QFontMetrics(font).elidedText(text, Qt::ElideRight, textRect.width()));
+            } else if (col.elide) {
                 painter->drawText(textRect, int(h | Qt::AlignVCenter),
                                   opt.fontMetrics.elidedText(text, Qt::ElideRight, textRect.width()));
             } else {

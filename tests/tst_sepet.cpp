@@ -150,7 +150,7 @@ private slots:
         auto f = form();
         f->writeHeader(f->sbilgi);
         TSepet& s = *f->sepetSekmesi;
-        f->resize(1344, 760);
+        f->resize(1600, 800);
         f->sPageControl1->setCurrentWidget(f->ssepet);
         s.Button4Click();
         QVERIFY(!test::saveScreenshot(f.get(), u"basket"_qs).isEmpty());
