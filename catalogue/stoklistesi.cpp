@@ -162,11 +162,18 @@ TStokListesi::TStokListesi(TForm1& form) : QObject(&form), m_form(form)
     popstok->setObjectName(QStringLiteral("popstok"));
     QAction* s2 = popstok->addAction(QStringLiteral("Sepete Ekle"));
     popstok->addSeparator();
-    popstok->addAction(QStringLiteral("Sipariş Bakiyeleriniz"));
+    B1 = popstok->addAction(QStringLiteral("Sipariş Bakiyeleriniz"));
     popstok->addSeparator();
-    popstok->addAction(QStringLiteral("Siparişleri Göster"));
+    s3 = popstok->addAction(QStringLiteral("Siparişleri Göster"));
     cxGrid1->setContextMenu(popstok);
     connect(s2, &QAction::triggered, this, &TStokListesi::cxGrid1DBTableView1DblClick);
+    connect(B1, &QAction::triggered, this, &TStokListesi::B1Click);
+    connect(s3, &QAction::triggered, this, &TStokListesi::s3Click);
+    // The two order windows belong to the orders feature; until it plugs in, their items stay greyed.
+    connect(popstok, &QMenu::aboutToShow, this, [this] {
+        B1->setEnabled(bool(openBackorders));
+        s3->setEnabled(bool(openOrders));
+    });
     connect(cxGrid1, &VelunGrid::rowDoubleClicked, this, [this](int) { cxGrid1DBTableView1DblClick(); });
     connect(cxGrid1, &VelunGrid::resized, this, &TStokListesi::StokGridLayout);
     connect(&form, &TForm1::searchRequested, this, &TStokListesi::araeditEnter);
@@ -337,6 +344,19 @@ void TStokListesi::StokGridLayout()
                 others += cxGrid1->columnWidth(key);
         cxGrid1->setColumnWidth(kFiyatBilgisi, std::max(150 - m, cxGrid1->width() - (m + 10) - others));
     }
+}
+
+void TStokListesi::B1Click()
+{
+    if (openBackorders)
+        openBackorders();
+}
+
+void TStokListesi::s3Click()
+{
+    const int row = cxGrid1->focusedRow();
+    if (row >= 0 && openOrders)
+        openOrders(cxGrid1->value(row, u"STOK_STOKNO").toInt());
 }
 
 void TStokListesi::cxGrid1DBTableView1DblClick()

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QAction;
 class QMenu;
 
 namespace velun {
@@ -23,6 +24,8 @@ public:
 
     VelunGrid* cxGrid1 = nullptr;
     QMenu* popstok = nullptr;
+    QAction* B1 = nullptr; // "Sipariş Bakiyeleriniz"
+    QAction* s3 = nullptr; // "Siparişleri Göster"
 
     // The multi-line text of the "Fiyat Bilgisi" cell of a row.
     static QString FiyatBilgisi(const MemDataset& stok, int row);
@@ -43,6 +46,13 @@ public:
     std::function<void()> reloadBasket;
     // Runs the dispatch for the focused row.
     void cxGrid1DBTableView1DblClick();
+
+    // The backorder window, and the orders window for a stock number (0: all orders); set by the
+    // orders feature. The menu items are greyed while they are unset.
+    std::function<void()> openBackorders;
+    std::function<void(int stokno)> openOrders;
+    void B1Click();
+    void s3Click(); // the focused row's orders; nothing without a focused row
 
     BasketContext basketContext();
 

@@ -11,7 +11,9 @@
 #include "tests/support/guitest.h"
 #include "tests/support/testserver.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -225,6 +227,30 @@ private slots:
         f->stokListesi->cxGrid1DBTableView1DblClick();
         QCOMPARE(added, QList<int>{7});
         QCOMPARE(changed, QList<int>{55}); // already in the basket: its line is changed, not added twice
+    }
+
+    void contextMenuOpensTheOrderWindows()
+    {
+        auto f = form(m_server->port());
+        TStokListesi& list = *f->stokListesi;
+        emit list.popstok->aboutToShow();
+        QVERIFY(!list.B1->isEnabled()); // nothing to open yet
+        QVERIFY(!list.s3->isEnabled());
+        QList<int> orders;
+        int backorders = 0;
+        list.openOrders = [&](int stokno) { orders << stokno; };
+        list.openBackorders = [&] { ++backorders; };
+        emit list.popstok->aboutToShow();
+        QVERIFY(list.B1->isEnabled());
+        QVERIFY(list.s3->isEnabled());
+        fillStock(f->stok, {{7, 1.0, 0.0, 0.0, 1.0, 1.2}, {8, 2.0, 0.0, 0.0, 2.0, 2.4}});
+        list.s3->trigger(); // no focused row: nothing
+        QVERIFY(orders.isEmpty());
+        list.cxGrid1->setFocusedCell(1, u"ADI");
+        list.s3->trigger();
+        list.B1->trigger();
+        QCOMPARE(orders, QList<int>{8});
+        QCOMPARE(backorders, 1);
     }
 };
 
