@@ -2,6 +2,7 @@
 
 #include "appserver/database.h"
 #include "appserver/demoassets.h"
+#include "appserver/pricing.h"
 #include "appserver/searchindex.h"
 
 #include <QSqlError>
@@ -35,7 +36,7 @@ private:
     quint64 m_state;
 };
 
-double round2(double v) { return std::round(v * 100.0) / 100.0; }
+double round2(double v) { return RoundMoney(v); }
 
 QString isoDate(const QDate& d) { return d.toString(Qt::ISODate); }
 QString isoDateTime(const QDate& d, int hour, int minute)
@@ -233,16 +234,11 @@ struct LineAmounts
     double gross, discount, netUnit, net, tax, total;
 };
 
+// The demo's lines are priced as the server prices a line the client adds.
 LineAmounts priceLine(double quantity, double unitPrice, double discountRate, double vat)
 {
-    LineAmounts a{};
-    a.gross = round2(quantity * unitPrice);
-    a.discount = round2(a.gross * discountRate / 100.0);
-    a.netUnit = round2(unitPrice - unitPrice * discountRate / 100.0);
-    a.net = round2(a.gross - a.discount);
-    a.tax = round2(a.net * vat / 100.0);
-    a.total = round2(a.net + a.tax);
-    return a;
+    const velun::appserver::LineAmounts p = ComputeLineAmounts(quantity, unitPrice, discountRate, vat);
+    return {p.tutar, p.indirimTutar, p.netBirimFiyat, p.netTutar, p.vergiTutari, p.kdvliTutar};
 }
 
 // EAN-13 with the 869 prefix: 9 digits from the stock number and the check digit.
