@@ -52,6 +52,17 @@ struct GridColumn
     QString headerText() const { return captionHidden ? QString() : caption.isEmpty() ? field : caption; }
 };
 
+// A column of the declarative tables: field, header, width weight and state.
+inline GridColumn Column(const char16_t* field, const char16_t* caption, int weight, ColumnState state)
+{
+    GridColumn c;
+    c.field = QString::fromUtf16(field);
+    c.caption = QString::fromUtf16(caption);
+    c.weight = weight;
+    c.state = state;
+    return c;
+}
+
 // Value maps of the shared artwork.
 IconForValue StockStateIcons(); // 0..5 → the stock-state icons
 IconForValue PictureIcons();    // 1 → the picture icon, anything else none

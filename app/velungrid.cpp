@@ -1,5 +1,7 @@
 #include "app/velungrid.h"
 
+#include "app/customertype.h"
+
 #include "app/artwork.h"
 #include "app/gridfilter.h"
 #include "app/gridfooter.h"
@@ -863,6 +865,16 @@ std::vector<int> WeightedWidths(const std::vector<int>& weights, int gridWidth, 
     for (int w : weights)
         widths.push_back(static_cast<int>(std::max(0LL, w * unit)));
     return widths;
+}
+
+void ApplyColumnRules(VelunGrid& grid, const QList<ColumnRule>& rules)
+{
+    for (const ColumnRule& r : rules) {
+        if (grid.columnIndex(r.field) < 0)
+            continue;
+        grid.setColumnState(r.field, r.visible ? (r.customisable ? ColumnState::Shown : ColumnState::Fixed)
+                                               : ColumnState::NeverOffered);
+    }
 }
 
 void FitColumnsByWeightAlways(VelunGrid& grid, int margin)

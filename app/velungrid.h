@@ -23,6 +23,7 @@ class GridFooter;
 class GridHeader;
 class GridTableView;
 class MemDataset;
+struct ColumnRule;
 
 struct FooterSummary
 {
@@ -166,6 +167,10 @@ private:
 // The screen width the weighted layout tests (the primary screen unless replaced; nullptr restores).
 void SetScreenWidthSource(std::function<int()> source);
 int ScreenWidth();
+
+// Applies a user type's column rules: a shown column visible (customisable or fixed), a removed one
+// hidden and not offered; fields the grid does not have are skipped.
+void ApplyColumnRules(VelunGrid& grid, const QList<ColumnRule>& rules);
 
 // Width per weight: U = trunc((gridWidth − margin) / S), S the sum of the weights; each width is
 // weight × U (never below 0). An empty result when S is 0: the widths stay as they are.

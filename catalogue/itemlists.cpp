@@ -21,15 +21,7 @@
 namespace velun {
 namespace {
 
-GridColumn col(const char16_t* field, const char16_t* caption, int weight, ColumnState state)
-{
-    GridColumn c;
-    c.field = QString::fromUtf16(field);
-    c.caption = QString::fromUtf16(caption);
-    c.weight = weight;
-    c.state = state;
-    return c;
-}
+constexpr auto col = Column;
 
 GridColumn iconColumn(GridColumn c, IconForValue icons)
 {
@@ -160,25 +152,15 @@ ItemListTab::ItemListTab(TForm1& form, Setup setup) : QObject(&form), m_form(for
 
 BasketContext ItemListTab::basketContext()
 {
-    BasketContext c;
-    c.owner = &m_form;
-    c.bagc = &m_form.bagc;
-    c.sbilgi = &m_form.sbilgi;
-    c.reloadBasket = [this] {
+    return BasketContextOf(m_form, [this] {
         if (reloadBasket)
             reloadBasket();
-    };
-    return c;
+    });
 }
 
 void ItemListTab::applyCustomerType()
 {
-    for (const ColumnRule& r : m_form.customerTypeRules().columns(m_setup.rules)) {
-        if (m_grid->columnIndex(r.field) < 0)
-            continue;
-        m_grid->setColumnState(r.field, r.visible ? (r.customisable ? ColumnState::Shown : ColumnState::Fixed)
-                                                  : ColumnState::NeverOffered);
-    }
+    ApplyColumnRules(*m_grid, m_form.customerTypeRules().columns(m_setup.rules));
 }
 
 void ItemListTab::load()

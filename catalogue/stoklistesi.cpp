@@ -40,11 +40,7 @@ const QStringList kWidePriceColumns = {QStringLiteral("KDVDAHIL"), QStringLitera
 GridColumn col(const char16_t* field, const char16_t* caption, int weight, ColumnState state, int width = 0,
                CellKind kind = CellKind::Text)
 {
-    GridColumn c;
-    c.field = QString::fromUtf16(field);
-    c.caption = QString::fromUtf16(caption);
-    c.weight = weight;
-    c.state = state;
+    GridColumn c = Column(field, caption, weight, state);
     c.width = width;
     c.kind = kind;
     if (kind == CellKind::Icon)
@@ -191,15 +187,10 @@ TStokListesi::TStokListesi(TForm1& form) : QObject(&form), m_form(form)
 
 BasketContext TStokListesi::basketContext()
 {
-    BasketContext c;
-    c.owner = &m_form;
-    c.bagc = &m_form.bagc;
-    c.sbilgi = &m_form.sbilgi;
-    c.reloadBasket = [this] {
+    return BasketContextOf(m_form, [this] {
         if (reloadBasket)
             reloadBasket();
-    };
-    return c;
+    });
 }
 
 
@@ -236,12 +227,7 @@ QString TStokListesi::FiyatBilgisi(const MemDataset& stok, int row)
 void TStokListesi::applyCustomerType()
 {
     const CustomerTypeRules& rules = m_form.customerTypeRules();
-    for (const ColumnRule& r : rules.columns(RuleGrid::StokListesi)) {
-        if (cxGrid1->columnIndex(r.field) < 0)
-            continue;
-        cxGrid1->setColumnState(r.field, r.visible ? (r.customisable ? ColumnState::Shown : ColumnState::Fixed)
-                                                   : ColumnState::NeverOffered);
-    }
+    ApplyColumnRules(*cxGrid1, rules.columns(RuleGrid::StokListesi));
     StokGridLayout();
 }
 

@@ -31,15 +31,7 @@ namespace velun {
 namespace {
 
 
-GridColumn col(const char16_t* field, const char16_t* caption, int weight, ColumnState state)
-{
-    GridColumn c;
-    c.field = QString::fromUtf16(field);
-    c.caption = QString::fromUtf16(caption);
-    c.weight = weight;
-    c.state = state;
-    return c;
-}
+constexpr auto col = Column;
 
 std::vector<GridColumn> basketColumns()
 {
@@ -240,12 +232,7 @@ TSepet::TSepet(TForm1& form) : QObject(&form), m_form(form)
 
 void TSepet::applyCustomerType()
 {
-    for (const ColumnRule& r : m_form.customerTypeRules().columns(RuleGrid::Sepet)) {
-        if (cxGrid2->columnIndex(r.field) < 0)
-            continue;
-        cxGrid2->setColumnState(r.field, r.visible ? (r.customisable ? ColumnState::Shown : ColumnState::Fixed)
-                                                   : ColumnState::NeverOffered);
-    }
+    ApplyColumnRules(*cxGrid2, m_form.customerTypeRules().columns(RuleGrid::Sepet));
 }
 
 void TSepet::fitColumns()
@@ -342,12 +329,7 @@ void TSepet::Deitir1Click()
     const int focusedColumn = cxGrid2->columnIndex(focused);
     const bool secColumn = focusedColumn >= 0 && cxGrid2->columns()[static_cast<size_t>(focusedColumn)].headerText() == u"Seç";
     if (!secColumn) {
-        BasketContext ctx;
-        ctx.owner = &m_form;
-        ctx.bagc = &m_form.bagc;
-        ctx.sbilgi = &m_form.sbilgi;
-        ctx.reloadBasket = [this] { ReloadBasket(); };
-        Tstokayarinti::ChangeCommand(ctx, sepet, sirano);
+        Tstokayarinti::ChangeCommand(BasketContextOf(m_form, [this] { ReloadBasket(); }), sepet, sirano);
         return;
     }
     const int mark = sepet.fieldByName(u"SEC").toInt() == 0 ? 1 : 0;

@@ -1,5 +1,6 @@
 #include "catalogue/tstokayarinti.h"
 
+#include "app/tform1.h"
 #include "app/utils.h"
 #include "server/baglantiu.h"
 #include "server/connection.h"
@@ -346,6 +347,16 @@ void prepare(Tstokayarinti& d, const BasketContext& ctx, const MemDataset& sourc
 }
 
 } // namespace
+
+BasketContext BasketContextOf(TForm1& form, std::function<void()> reloadBasket)
+{
+    BasketContext c;
+    c.owner = &form;
+    c.bagc = &form.bagc;
+    c.sbilgi = &form.sbilgi;
+    c.reloadBasket = std::move(reloadBasket);
+    return c;
+}
 
 void Tstokayarinti::AddCommand(const BasketContext& ctx, MemDataset& source, QuantitySource kind, int stokno)
 {

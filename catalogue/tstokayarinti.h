@@ -18,6 +18,7 @@ namespace velun {
 
 class MemDataset;
 class ServerConnection;
+class TForm1;
 class TSonucBilgisi;
 
 // What the commands need of the main window.
@@ -28,6 +29,8 @@ struct BasketContext
     TSonucBilgisi* sbilgi = nullptr;
     std::function<void()> reloadBasket; // the basket reload (totals and caption included)
 };
+// The main window's context, with the basket reload to run after a change.
+BasketContext BasketContextOf(TForm1& form, std::function<void()> reloadBasket);
 
 class Tstokayarinti : public QDialog
 {
